@@ -1,0 +1,57 @@
+#ifndef VANTREL_MAINWINDOW_H
+#define VANTREL_MAINWINDOW_H
+
+#include <QByteArray>
+#include <QMainWindow>
+#include <QProcess>
+#include <QProgressDialog>
+#include <QString>
+
+#include <cstdio>
+
+class Ui_MainWindow;
+
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+private slots:
+    void outputCommand();
+    void outputFinished();
+    void doCommand();
+    void selectFile();
+    void resetSkunk();
+    void skunkSerial();
+    void updateSkunk();
+    void skipHeader();
+    void overrideAddress();
+    void parseFile(FILE *file);
+    void Dump2RomFile();
+    void Dump1RomFile();
+    void about();
+    void donate();
+    void homepage();
+    void rev1skunk();
+
+private:
+    bool refuseWhileBusy();
+    bool startTool(const QStringList &arguments);
+    void runBusyDialog(const QString &title, const QString &label);
+    void dumpRomFile(int bank);
+    void reportFailedStart(QProcess::ProcessError error);
+
+    Ui_MainWindow *ui;
+    QProcess process;
+    QByteArray fileName;
+    qint32 loadAddress;
+    qint32 headerSkip;
+    QString defaultDir;
+    QProgressDialog progress;
+    QString jcpPath;
+};
+
+#endif

@@ -1,0 +1,22 @@
+#ifndef VANTREL_IMAGEHEADER_H
+#define VANTREL_IMAGEHEADER_H
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <cstddef>
+
+// How many bytes of a file detection reads at most.
+constexpr std::size_t kHeaderReadSize = 0x602000;
+
+struct ImageHeader
+{
+    qint32 loadAddress;
+    qint32 headerSkip;
+};
+
+// Recognises a game image from the first `count` bytes of the file and its
+// path. Never reads past data[count - 1].
+ImageHeader detectImageHeader(const unsigned char *data, std::size_t count, const QByteArray &path);
+
+#endif
