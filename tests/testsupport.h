@@ -71,7 +71,6 @@ QList<QWidget *> visibleTopLevels();
         QTemporaryDir environmentDir;                                                              \
         TestSupport::isolateEnvironment(environmentDir);                                           \
         QApplication app(argc, argv);                                                              \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
         TestObject tc;                                                                             \
         QTEST_SET_MAIN_SOURCE_PATH                                                                 \
         return QTest::qExec(&tc, argc, argv);                                                      \
