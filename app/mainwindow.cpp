@@ -1,6 +1,8 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "app/focuschain.h"
+
 #include "board/jcparguments.h"
 #include "board/outputcleaner.h"
 #include "help/helptexts.h"
@@ -54,6 +56,10 @@ MainWindow::MainWindow(QWidget *parent)
     connect(&process, &QProcess::errorOccurred, this, &MainWindow::reportFailedStart);
 
     ui->setupUi(this);
+    linkFocusChain({ui->fileSelect, ui->filenameEdit, ui->doTransfer, ui->tabWidget,
+                    ui->overrideCheck, ui->overrideAddress, ui->skipheaderCheck, ui->skipBytesval,
+                    ui->skipbootCheck, ui->isFlash, ui->bank1Radio, ui->bank2Radio, ui->bank6Radio,
+                    ui->resetSkunk, ui->outputBrowser});
 
     ui->actionRev_1_Skunkboard->setChecked(settings.value(QStringLiteral("rev1"), false).toBool());
     ui->actionUse_Word_Flash_Mode->setChecked(settings.value(QStringLiteral("wordflash"), false).toBool());
