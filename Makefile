@@ -6,7 +6,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build configure clean
+.PHONY: run test build configure clean sanitize-test fuzz lint
 
 run:
 	@scripts/ensure-packages build
@@ -30,3 +30,22 @@ configure:
 
 clean:
 	rm -rf $(BUILD_DIR)
+
+# Checks CI runs beside the test command.
+sanitize-test:
+	@scripts/ensure-packages test
+	@[ -f build-asan/CMakeCache.txt ] || cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON
+	cmake --build build-asan -j$(JOBS)
+	cd build-asan && ctest --output-on-failure -j$(JOBS)
+
+fuzz:
+	@scripts/ensure-packages fuzz
+	@[ -f build-fuzz/CMakeCache.txt ] || CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_FUZZ=ON
+	cmake --build build-fuzz -j$(JOBS) --target fuzz_imageheader
+	mkdir -p build-fuzz/corpus
+	build-fuzz/bin/fuzz_imageheader -max_total_time=$${FUZZ_SECONDS:-60} -rss_limit_mb=4096 build-fuzz/corpus
+
+lint:
+	@scripts/ensure-packages lint
+	@$(MAKE) --no-print-directory build
+	scripts/lint $(BUILD_DIR)
