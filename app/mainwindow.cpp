@@ -187,10 +187,7 @@ void MainWindow::overrideAddress()
 
 void MainWindow::parseFile(FILE *file)
 {
-    QByteArray buffer(kHeaderReadSize, '\0');
-    const size_t count = std::fread(buffer.data(), 1, kHeaderReadSize, file);
-    const ImageHeader header = detectImageHeader(
-        reinterpret_cast<const unsigned char *>(buffer.constData()), count, fileName);
+    const ImageHeader header = detectImageHeader(file, fileName);
     loadAddress = header.loadAddress;
     headerSkip = header.headerSkip;
 }

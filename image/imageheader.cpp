@@ -1,5 +1,7 @@
 #include "image/imageheader.h"
 
+#include <vector>
+
 namespace {
 
 constexpr qint32 kFlashAddress = 0x802000;
@@ -44,4 +46,11 @@ ImageHeader detectImageHeader(const unsigned char *data, std::size_t count, cons
     if (path.toLower().contains(".rom"))
         return {kFlashAddress, 0};
     return {kDefaultAddress, 0};
+}
+
+ImageHeader detectImageHeader(std::FILE *file, const QByteArray &path)
+{
+    std::vector<unsigned char> buffer(kHeaderReadSize, 0);
+    const std::size_t count = std::fread(buffer.data(), 1, buffer.size(), file);
+    return detectImageHeader(buffer.data(), count, path);
 }
