@@ -53,7 +53,7 @@ int main(int argc, char *argv[])
                          std::strerror(errno));
     }
 
-    if (const char *sleep = std::getenv("JCP_SIM_SLEEP_MS")) {
+    if (const char *sleep = std::getenv("JCP_SIM_SLEEP_MS"); sleep && *sleep) {
         const auto ms = parseNumber(sleep, false);
         if (!ms) {
             std::fprintf(stderr, "jcp: JCP_SIM_SLEEP_MS '%s' is not a number of milliseconds\n",
@@ -68,7 +68,7 @@ int main(int argc, char *argv[])
     const char *fakeExit = std::getenv("JCP_SIM_EXIT");
     if (fakeOut || fakeErr || fakeExit) {
         std::optional<long> code = 0;
-        if (fakeExit) {
+        if (fakeExit && *fakeExit) {
             code = parseNumber(fakeExit, true);
             if (!code) {
                 std::fprintf(stderr, "jcp: JCP_SIM_EXIT '%s' is not an exit code\n", fakeExit);

@@ -19,6 +19,9 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::uint64_t bankCapacity = 4u * 1024 * 1024;
+// 6MB mode spreads one image over both banks, as far as the cartridge space
+// reaches.
+constexpr std::uint64_t sixMegCapacity = 6u * 1024 * 1024;
 // The Jaguar's main memory, the limit for an image loaded and run from RAM.
 constexpr std::uint64_t ramCapacity = 2u * 1024 * 1024;
 
@@ -202,7 +205,7 @@ int transfer(const JcpCommand &command, const std::string &stateDir)
     std::uint64_t capacity = ramCapacity;
     if (command.flash && command.sixMeg) {
         target = "flash banks 1 and 2 (6MB mode)";
-        capacity = 2 * bankCapacity;
+        capacity = sixMegCapacity;
     } else if (command.flash) {
         target = command.bank2 ? "flash bank 2" : "flash bank 1";
         capacity = bankCapacity;
