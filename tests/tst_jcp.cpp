@@ -70,6 +70,8 @@ private slots:
     void errors();
     void progressAndByteCount_data();
     void progressAndByteCount();
+    void reportedLines_data();
+    void reportedLines();
     void serialNumberIsStablePerBoard();
     void stateDirectoryDefaults_data();
     void stateDirectoryDefaults();
@@ -170,7 +172,7 @@ void TestJcp::acceptedArgumentLists_data()
     QTest::newRow("skip boot") << QStringList{"-q", "-n", "IMG"} << ram;
     QTest::newRow("override hex") << QStringList{"-q", "-o", "IMG", "0x802000"} << ram;
     QTest::newRow("override upper-case hex") << QStringList{"-q", "-o", "IMG", "0X4000"} << ram;
-    QTest::newRow("override decimal") << QStringList{"-q", "-o", "IMG", "8392704"} << ram;
+    QTest::newRow("override decimal") << QStringList{"-q", "-o", "IMG", "8396800"} << ram;
     QTest::newRow("override zero") << QStringList{"-q", "-o", "IMG", "0x0"} << ram;
     QTest::newRow("header skip") << QStringList{"-q", "-h", "8192", "IMG"} << ram;
     QTest::newRow("header skip zero") << QStringList{"-q", "-h", "0", "IMG"} << ram;
@@ -579,6 +581,55 @@ void TestJcp::progressAndByteCount()
                                       + QStringLiteral("( \\(.*\\))?$"));
     const QString withoutSpinner = QString::fromUtf8(QByteArray(last).replace('\b', ""));
     QVERIFY2(expected.match(withoutSpinner).hasMatch(), last.constData());
+}
+
+void TestJcp::reportedLines_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QStringList>("lines"); // after the first line, spinner drawn over
+
+    QTest::newRow("RAM with every option")
+        << QStringList{"-q", "-n", "-o", "-h", "16", "IMG", "8396800"}
+        << QStringList{"Sending 'IMG' to RAM (skipping 16 header bytes, load address 0x802000, "
+                       "boot skipped)",
+                       "Transfer complete: 984 bytes sent to RAM"};
+    QTest::newRow("6MB with every option")
+        << QStringList{"-q", "-n", "-o", "-6", "-w", "-f", "-h", "0", "IMG", "0X00802000"}
+        << QStringList{"Sending 'IMG' to flash banks 1 and 2 (6MB mode, skipping 0 header bytes, "
+                       "load address 0x802000, word flash mode, boot skipped)",
+                       "Transfer complete: 1000 bytes sent to flash banks 1 and 2"};
+    QTest::newRow("bank 2") << QStringList{"-q", "-2", "-f", "IMG"}
+                            << QStringList{"Sending 'IMG' to flash bank 2",
+                                           "Transfer complete: 1000 bytes sent to flash bank 2"};
+    QTest::newRow("dump") << QStringList{"-q", "-d", "OUT"}
+                          << QStringList{"Reading flash bank 1 into 'OUT'",
+                                         "Dump complete: 700 bytes written to 'OUT'"};
+    QTest::newRow("update") << QStringList{"-q", "-u"}
+                            << QStringList{"Updating the board's firmware",
+                                           "Firmware update complete"};
+    QTest::newRow("reset") << QStringList{"-r"} << QStringList{"Skunkboard reset"};
+}
+
+void TestJcp::reportedLines()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QStringList, lines);
+
+    writeImage(QStringLiteral("game.rom"), 1000);
+    writeImage(QStringLiteral("bank1.rom"), 700, 2);
+    QCOMPARE(run({"-q", "-f", work(QStringLiteral("bank1.rom"))}).exitCode, 0);
+
+    const Run result = run(resolve(args));
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(result.out.startsWith(firstLine));
+    QString shown = QString::fromUtf8(result.out.mid(int(sizeof firstLine) - 1));
+    shown.remove(QRegularExpression(QStringLiteral("[|/\\\\-]\\x08")));
+    const QString image = QLatin1Char('\'') + work(QStringLiteral("game.rom")) + QLatin1Char('\'');
+    const QString target = QLatin1Char('\'') + work(QStringLiteral("dump.rom")) + QLatin1Char('\'');
+    QStringList expected;
+    for (QString line : lines)
+        expected << line.replace(QLatin1String("'IMG'"), image).replace(QLatin1String("'OUT'"), target);
+    QCOMPARE(shown, expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
 }
 
 void TestJcp::serialNumberIsStablePerBoard()

@@ -25,17 +25,17 @@ constexpr std::uint64_t sixMegCapacity = 6u * 1024 * 1024;
 // The Jaguar's main memory, the limit for an image loaded and run from RAM.
 constexpr std::uint64_t ramCapacity = 2u * 1024 * 1024;
 
-const char *const usageText =
-    "usage (stand-in for the Skunkboard flash tool, simulated board):\n"
-    "  jcp -q [-n] [-o] [-2|-6] [-w] [-f] [-h SKIP] FILE [ADDRESS]\n"
-    "                     send FILE (after SKIP header bytes) to RAM, or with -f\n"
-    "                     to flash bank 1, bank 2 (-2) or both (-6); ADDRESS comes\n"
-    "                     exactly with -o; -2, -6 and -w need -f\n"
-    "  jcp -r             reset the board\n"
-    "  jcp -q -s          print the board's serial number\n"
-    "  jcp -q -u          update the board's firmware\n"
-    "  jcp -q -d PATH     dump flash bank 1 into PATH\n"
-    "  jcp -q -d2 PATH    dump flash bank 2 into PATH\n";
+const char *const usageText
+    = "usage (stand-in for the Skunkboard flash tool, simulated board):\n"
+      "  jcp -q [-n] [-o] [-2|-6] [-w] [-f] [-h SKIP] FILE [ADDRESS]\n"
+      "                     send FILE (after SKIP header bytes) to RAM, or with -f\n"
+      "                     to flash bank 1, bank 2 (-2) or both (-6); ADDRESS comes\n"
+      "                     exactly with -o; -2, -6 and -w need -f\n"
+      "  jcp -r             reset the board\n"
+      "  jcp -q -s          print the board's serial number\n"
+      "  jcp -q -u          update the board's firmware\n"
+      "  jcp -q -d PATH     dump flash bank 1 into PATH\n"
+      "  jcp -q -d2 PATH    dump flash bank 2 into PATH\n";
 
 void say(const std::string &text)
 {
@@ -89,7 +89,7 @@ bool ensureStateDir(const std::string &stateDir, std::string &error)
     fs::create_directories(stateDir, ec);
     if (ec) {
         error = "cannot create the simulated board's folder " + quoted(stateDir) + ": "
-                + ec.message();
+            + ec.message();
         return false;
     }
     return true;
@@ -187,24 +187,26 @@ int transfer(const JcpCommand &command, const std::string &stateDir)
     if (command.headerSkip) {
         const auto parsed = parseSkipCount(command.skip);
         if (!parsed)
-            return fail(ExitUsage, "header skip " + quoted(command.skip)
-                                       + " is not a non-negative decimal number");
+            return fail(ExitUsage,
+                        "header skip " + quoted(command.skip)
+                            + " is not a non-negative decimal number");
         skip = *parsed;
     }
     std::uint32_t address = 0;
     if (command.overrideAddr) {
         const auto parsed = parseAddress(command.address);
         if (!parsed)
-            return fail(ExitUsage, "malformed address " + quoted(command.address)
-                                       + ": expected 0x and hexadecimal digits, or a decimal "
-                                         "number, of at most 32 bits");
+            return fail(ExitUsage,
+                        "malformed address " + quoted(command.address)
+                            + ": expected 0x and hexadecimal digits, or a decimal "
+                              "number, of at most 32 bits");
         address = *parsed;
     }
 
     std::string target = "RAM";
     std::uint64_t capacity = ramCapacity;
     if (command.flash && command.sixMeg) {
-        target = "flash banks 1 and 2 (6MB mode)";
+        target = "flash banks 1 and 2";
         capacity = sixMegCapacity;
     } else if (command.flash) {
         target = command.bank2 ? "flash bank 2" : "flash bank 1";
@@ -216,21 +218,24 @@ int transfer(const JcpCommand &command, const std::string &stateDir)
     if (!readImage(command.file, skip, capacity, image, error))
         return fail(ExitFailed, error);
     if (skip > image.fileSize)
-        return fail(ExitFailed, "header skip " + std::to_string(skip)
-                                    + " is larger than the image " + quoted(command.file) + " ("
-                                    + std::to_string(image.fileSize) + " bytes)");
+        return fail(ExitFailed,
+                    "header skip " + command.skip + " is larger than the image "
+                        + quoted(command.file) + " (" + std::to_string(image.fileSize) + " bytes)");
     if (image.data.empty())
-        return fail(ExitFailed, "image " + quoted(command.file) + " has no data after skipping "
-                                    + std::to_string(skip) + " header bytes");
+        return fail(ExitFailed,
+                    "image " + quoted(command.file) + " has no data after skipping "
+                        + std::to_string(skip) + " header bytes");
     if (image.data.size() > capacity)
-        return fail(ExitFailed, "image " + quoted(command.file) + " is too large: "
-                                    + std::to_string(image.fileSize - skip)
-                                    + " bytes of image data, " + target + " holds at most "
-                                    + std::to_string(capacity) + " bytes");
+        return fail(ExitFailed,
+                    "image " + quoted(command.file) + " is too large: "
+                        + std::to_string(image.fileSize - skip) + " bytes of image data, at most "
+                        + std::to_string(capacity) + " fit into " + target);
     if (command.flash && !ensureStateDir(stateDir, error))
         return fail(ExitFailed, error);
 
     std::vector<std::string> details;
+    if (command.flash && command.sixMeg)
+        details.push_back("6MB mode");
     if (command.headerSkip)
         details.push_back("skipping " + std::to_string(skip) + " header bytes");
     if (command.overrideAddr) {
@@ -255,7 +260,7 @@ int transfer(const JcpCommand &command, const std::string &stateDir)
         if (command.sixMeg) {
             const std::size_t first = std::min<std::size_t>(size, bankCapacity);
             stored = storeBank(stateDir, 1, image.data.data(), first, error)
-                     && storeBank(stateDir, 2, image.data.data() + first, size - first, error);
+                && storeBank(stateDir, 2, image.data.data() + first, size - first, error);
         } else {
             stored = storeBank(stateDir, command.bank2 ? 2 : 1, image.data.data(), size, error);
         }
@@ -320,8 +325,7 @@ int serial(const std::string &stateDir)
         number.assign(text, got);
     }
     const bool valid = number.size() == 4
-                       && std::all_of(number.begin(), number.end(),
-                                      [](char c) { return c >= '0' && c <= '9'; });
+        && std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
     if (!valid) {
         std::random_device seed;
         number = std::to_string(std::uniform_int_distribution<int>(1000, 9999)(seed));

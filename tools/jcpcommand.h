@@ -14,13 +14,13 @@ struct JcpCommand
     Kind kind = Kind::Transfer;
 
     // Transfer
-    bool skipBoot = false;     // -n
+    bool skipBoot = false; // -n
     bool overrideAddr = false; // -o, with `address` as the last argument
-    bool bank2 = false;        // -2
-    bool sixMeg = false;       // -6
-    bool wordFlash = false;    // -w
-    bool flash = false;        // -f
-    bool headerSkip = false;   // -h, with `skip` as its value
+    bool bank2 = false; // -2
+    bool sixMeg = false; // -6
+    bool wordFlash = false; // -w
+    bool flash = false; // -f
+    bool headerSkip = false; // -h, with `skip` as its value
     std::string skip;
     std::string file;
     std::string address;
