@@ -6,7 +6,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build configure clean sanitize-test fuzz lint
+.PHONY: run test build configure clean sanitize-test fuzz lint package-check
 
 run:
 	@scripts/ensure-packages build
@@ -44,6 +44,10 @@ fuzz:
 	cmake --build build-fuzz -j$(JOBS) --target fuzz_imageheader
 	mkdir -p build-fuzz/corpus
 	build-fuzz/bin/fuzz_imageheader -max_total_time=$${FUZZ_SECONDS:-60} -rss_limit_mb=4096 build-fuzz/corpus
+
+package-check:
+	@scripts/ensure-packages package
+	JOBS=$(JOBS) scripts/check-package
 
 lint:
 	@scripts/ensure-packages lint
