@@ -6,6 +6,7 @@
 #include "board/jcparguments.h"
 #include "board/outputcleaner.h"
 #include "help/helptexts.h"
+#include "image/imagefile.h"
 #include "image/imageheader.h"
 
 #include <QCoreApplication>
@@ -16,9 +17,7 @@
 #include <QMessageBox>
 #include <QSettings>
 
-#include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
 
 namespace {
 
@@ -124,17 +123,9 @@ void MainWindow::selectFile()
     if (path.isEmpty())
         return;
 
-    // Open by the name the file system knows, not a Latin-1 narrowing of it,
-    // so that names outside Latin-1 open too.
-    const QByteArray encodedName = QFile::encodeName(path);
-    FILE *file = std::fopen(encodedName.constData(), "rb");
-    int openError = file ? 0 : errno;
-    struct stat info;
-    if (file && fstat(fileno(file), &info) == 0 && S_ISDIR(info.st_mode)) {
-        std::fclose(file);
-        file = nullptr;
-        openError = EISDIR;
-    }
+    // A file that cannot be read leaves everything the user had set alone.
+    int openError = 0;
+    FILE *file = openImageFile(path, openError);
     if (!file) {
         QMessageBox::warning(this, tr("Select File"),
                              tr("Cannot read %1: %2")
@@ -143,7 +134,8 @@ void MainWindow::selectFile()
         return;
     }
 
-    fileName = encodedName;
+    // The name as the file system knows it, not a Latin-1 narrowing of it.
+    fileName = QFile::encodeName(path);
     parseFile(file);
     std::fclose(file);
 

@@ -1,0 +1,575 @@
+#include "app/mainwindow.h"
+#include "tests/testsupport.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <sys/stat.h>
+
+using TestSupport::child;
+
+namespace {
+
+QByteArray putNumber(QByteArray data, int offset, quint32 value)
+{
+    const char bytes[4] = {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
+    data.replace(offset, 4, QByteArray(bytes, 4));
+    return data;
+}
+
+QByteArray romImage()
+{
+    return putNumber(QByteArray(16384, '\x11'), 1028, 0x802000);
+}
+
+QByteArray unknownImage()
+{
+    return QByteArray(4096, '\x22');
+}
+
+QByteArray elfImage(quint32 entry)
+{
+    QByteArray data(1024, '\0');
+    data.replace(0, 4,
+                 "\x7f"
+                 "ELF");
+    return putNumber(data, 24, entry);
+}
+
+QByteArray coffImage(quint32 address, quint32 offset)
+{
+    QByteArray data(1024, '\0');
+    data.replace(0, 2, "\x01\x50");
+    return putNumber(putNumber(data, 56, address), 68, offset);
+}
+
+QByteArray absImage(quint32 address)
+{
+    QByteArray data(1024, '\0');
+    data.replace(0, 2, "\x60\x1b");
+    return putNumber(data, 22, address);
+}
+
+// Types text the way a keyboard or input method delivers it, one character
+// per key event, so names outside Latin-1 arrive intact.
+void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+// What the open dialog looked like when it came up.
+struct DialogSeen
+{
+    bool shown = false;
+    QString title;
+    QStringList nameFilters;
+    QFileDialog::FileMode fileMode = QFileDialog::AnyFile;
+    QFileDialog::AcceptMode acceptMode = QFileDialog::AcceptSave;
+    QWidget *parent = nullptr;
+    QString directory;
+    QStringList selectedFiles;
+    QString typedName;
+};
+
+// Message boxes that come up while it exists, recorded and closed with
+// their OK button.
+class MessageBoxCatcher
+{
+public:
+    struct Box
+    {
+        QString title;
+        QString text;
+        QMessageBox::Icon icon;
+    };
+
+    MessageBoxCatcher()
+    {
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, &timer, [this] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            boxes.append({box->windowTitle(), box->text(), box->icon()});
+            QAbstractButton *ok = box->button(QMessageBox::Ok);
+            if (ok)
+                QTest::mouseClick(ok, Qt::LeftButton);
+            else
+                box->reject();
+        });
+        timer.start();
+    }
+
+    QList<Box> boxes;
+
+private:
+    QTimer timer;
+};
+
+} // namespace
+
+class TestSelectFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void dialogAndField();
+    void panel_data();
+    void panel();
+    void enabledFieldsGetTheTextsToo();
+    void cancelEmptiesOnlyTheField();
+    void rev1RomImage();
+    void nextDialogStartsAtTheChosenFile();
+    void nextRunStartsAtTheChosenFile();
+    void namesOutsideLatin1_data();
+    void namesOutsideLatin1();
+    void unreadableChoice_data();
+    void unreadableChoice();
+    void fifoDoesNotHang();
+
+private:
+    std::unique_ptr<MainWindow> showWindow();
+    QString writeFile(const QString &name, const QByteArray &content);
+    // Presses "Select File", looks at the dialog, types `path` and presses
+    // Return (or Escape when `path` is empty), then runs `afterAccept`.
+    DialogSeen choose(MainWindow &window, const QString &path,
+                      const std::function<void()> &afterAccept = {});
+    static QString storedDefaultDir();
+
+    std::unique_ptr<QTemporaryDir> dir;
+};
+
+void TestSelectFile::initTestCase()
+{
+    // Nothing in the folder's own path may look like ".rom" to detection.
+    dir = std::make_unique<QTemporaryDir>(QDir::tempPath() + QLatin1String("/selectfile-XXXXXX"));
+    QVERIFY(dir->isValid());
+}
+
+void TestSelectFile::init()
+{
+    TestSupport::clearSettings();
+    TestSupport::clearRecordedRuns();
+}
+
+void TestSelectFile::cleanup()
+{
+    QCOMPARE(TestSupport::visibleTopLevels().size(), 0);
+}
+
+std::unique_ptr<MainWindow> TestSelectFile::showWindow()
+{
+    auto window = std::make_unique<MainWindow>();
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window.get()))
+        qWarning("the window did not become active");
+    return window;
+}
+
+QString TestSelectFile::writeFile(const QString &name, const QByteArray &content)
+{
+    const QString path = dir->filePath(name);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || file.write(content) != content.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+DialogSeen TestSelectFile::choose(MainWindow &window, const QString &path,
+                                  const std::function<void()> &afterAccept)
+{
+    DialogSeen seen;
+    TestSupport::onNextDialog<QFileDialog>([&](QFileDialog *dialog) {
+        seen.shown = true;
+        seen.title = dialog->windowTitle();
+        seen.nameFilters = dialog->nameFilters();
+        seen.fileMode = dialog->fileMode();
+        seen.acceptMode = dialog->acceptMode();
+        seen.parent = dialog->parentWidget();
+        seen.directory = dialog->directory().absolutePath();
+        seen.selectedFiles = dialog->selectedFiles();
+        auto *nameEdit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        if (!nameEdit) {
+            dialog->reject();
+            return;
+        }
+        seen.typedName = nameEdit->text();
+        // Keys go where a user's would: into the name field of the active
+        // dialog. With the focus elsewhere the dialog rewrites the field
+        // from its file list while the name is typed. The main window's own
+        // activation may still be on its way, so the dialog asks until it
+        // has the focus.
+        const bool focused = QTest::qWaitFor([&] {
+            if (QApplication::activeWindow() != dialog)
+                dialog->activateWindow();
+            else if (!nameEdit->hasFocus())
+                nameEdit->setFocus();
+            return QApplication::activeWindow() == dialog && nameEdit->hasFocus();
+        });
+        if (!focused) {
+            qWarning("the file dialog's name field did not get the focus");
+            dialog->reject();
+            return;
+        }
+        if (path.isEmpty()) {
+            QTest::keyClick(nameEdit, Qt::Key_Escape);
+            return;
+        }
+        QTest::keyClick(nameEdit, Qt::Key_A, Qt::ControlModifier);
+        typeText(nameEdit, path);
+        // Typing may have opened the name completer's list; then the first
+        // Return only closes the list, as it does for a user, and the next
+        // one opens the file.
+        for (int press = 0; press < 3 && dialog->isVisible(); ++press)
+            QTest::keyClick(nameEdit, Qt::Key_Return);
+        if (dialog->isVisible()) {
+            qWarning("the file dialog did not take %s", qPrintable(path));
+            dialog->reject();
+            return;
+        }
+        if (afterAccept)
+            afterAccept();
+    });
+    QTest::mouseClick(child<QPushButton>(&window, "fileSelect"), Qt::LeftButton);
+    return seen;
+}
+
+QString TestSelectFile::storedDefaultDir()
+{
+    QSettings settings(QStringLiteral("Dunmarrow"), QStringLiteral("Vantrel"));
+    return settings.value(QStringLiteral("defdir")).toString();
+}
+
+void TestSelectFile::dialogAndField()
+{
+    const QString path = writeFile(QStringLiteral("first/game.bin"), unknownImage());
+    auto window = showWindow();
+    MessageBoxCatcher catcher;
+
+    const DialogSeen seen = choose(*window, path);
+
+    QVERIFY(seen.shown);
+    QCOMPARE(seen.title, QStringLiteral("Select file to load to Skunkboard"));
+    QCOMPARE(seen.nameFilters,
+             QStringList{QStringLiteral("JagFiles(*.rom *.bin *.abs *.cof *.jag)")});
+    QCOMPARE(seen.fileMode, QFileDialog::ExistingFile);
+    QCOMPARE(seen.acceptMode, QFileDialog::AcceptOpen);
+    QCOMPARE(seen.parent, window.get());
+    QCOMPARE(child<QLineEdit>(window.get(), "filenameEdit")->text(), path);
+    QVERIFY(catcher.boxes.isEmpty());
+}
+
+void TestSelectFile::panel_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("skip");
+    QTest::addColumn<bool>("isFlash");
+
+    QTest::newRow("8 KB-header image") << romImage() << "header.bin"
+                                       << "0x802000"
+                                       << "8192" << true;
+    QTest::newRow("unknown file") << unknownImage() << "unknown.bin"
+                                  << "0x4000"
+                                  << "0" << false;
+    QTest::newRow("ELF entry 0x4000") << elfImage(0x4000) << "program.bin"
+                                      << "0x4000"
+                                      << "16384" << false;
+    QTest::newRow("address 0x802000") << absImage(0x802000) << "exact.abs"
+                                      << "0x802000"
+                                      << "36" << true;
+    QTest::newRow("address 0x801fff") << absImage(0x801fff) << "below.abs"
+                                      << "0x801fff"
+                                      << "36" << false;
+    QTest::newRow("negative address and skip")
+        << coffImage(0x80000000, 0xfffffff0) << "negative.cof"
+        << "0x80000000"
+        << "-16" << false;
+    QTest::newRow("address -1") << absImage(0xffffffff) << "minus.abs"
+                                << "0xffffffff"
+                                << "36" << false;
+    QTest::newRow("headerless ROM") << unknownImage() << "plain.ROM"
+                                    << "0x802000"
+                                    << "0" << true;
+}
+
+void TestSelectFile::panel()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, name);
+    QFETCH(QString, address);
+    QFETCH(QString, skip);
+    QFETCH(bool, isFlash);
+
+    // A choice before leaves "Is Flash?" the other way, so the box is seen
+    // to be set either way.
+    const QString before = isFlash ? writeFile(QStringLiteral("before.bin"), unknownImage())
+                                   : writeFile(QStringLiteral("before.bin"), romImage());
+    const QString path = writeFile(name, content);
+    auto window = showWindow();
+    MessageBoxCatcher catcher;
+    auto *flash = child<QGroupBox>(window.get(), "isFlash");
+
+    choose(*window, before);
+    QCOMPARE(flash->isChecked(), !isFlash);
+    choose(*window, path);
+
+    QCOMPARE(child<QLineEdit>(window.get(), "filenameEdit")->text(), path);
+    QCOMPARE(child<QLineEdit>(window.get(), "overrideAddress")->text(), address);
+    QCOMPARE(child<QLineEdit>(window.get(), "skipBytesval")->text(), skip);
+    QCOMPARE(flash->isChecked(), isFlash);
+    QCOMPARE(child<QRadioButton>(window.get(), "bank1Radio")->isEnabled(), isFlash);
+    // Proposals only: the boxes stay clear and the fields stay disabled.
+    QVERIFY(!child<QCheckBox>(window.get(), "overrideCheck")->isChecked());
+    QVERIFY(!child<QCheckBox>(window.get(), "skipheaderCheck")->isChecked());
+    QVERIFY(!child<QLineEdit>(window.get(), "overrideAddress")->isEnabled());
+    QVERIFY(!child<QLineEdit>(window.get(), "skipBytesval")->isEnabled());
+    QVERIFY(catcher.boxes.isEmpty());
+}
+
+void TestSelectFile::enabledFieldsGetTheTextsToo()
+{
+    const QString path = writeFile(QStringLiteral("enabled.abs"), absImage(0x5000));
+    auto window = showWindow();
+    MessageBoxCatcher catcher;
+    QTest::mouseClick(child<QCheckBox>(window.get(), "overrideCheck"), Qt::LeftButton);
+    QTest::mouseClick(child<QCheckBox>(window.get(), "skipheaderCheck"), Qt::LeftButton);
+    QVERIFY(child<QLineEdit>(window.get(), "overrideAddress")->isEnabled());
+    QVERIFY(child<QLineEdit>(window.get(), "skipBytesval")->isEnabled());
+
+    choose(*window, path);
+
+    QCOMPARE(child<QLineEdit>(window.get(), "overrideAddress")->text(), QStringLiteral("0x5000"));
+    QCOMPARE(child<QLineEdit>(window.get(), "skipBytesval")->text(), QStringLiteral("36"));
+    QVERIFY(child<QLineEdit>(window.get(), "overrideAddress")->isEnabled());
+    QVERIFY(child<QLineEdit>(window.get(), "skipBytesval")->isEnabled());
+    QVERIFY(child<QCheckBox>(window.get(), "overrideCheck")->isChecked());
+    QVERIFY(child<QCheckBox>(window.get(), "skipheaderCheck")->isChecked());
+    QVERIFY(catcher.boxes.isEmpty());
+}
+
+void TestSelectFile::cancelEmptiesOnlyTheField()
+{
+    const QString path = writeFile(QStringLiteral("kept/game.bin"), romImage());
+    auto window = showWindow();
+    MessageBoxCatcher catcher;
+    choose(*window, path);
+
+    const DialogSeen cancelled = choose(*window, QString());
+
+    QVERIFY(cancelled.shown);
+    QCOMPARE(child<QLineEdit>(window.get(), "filenameEdit")->text(), QString());
+    QCOMPARE(child<QLineEdit>(window.get(), "overrideAddress")->text(), QStringLiteral("0x802000"));
+    QCOMPARE(child<QLineEdit>(window.get(), "skipBytesval")->text(), QStringLiteral("8192"));
+    QVERIFY(child<QGroupBox>(window.get(), "isFlash")->isChecked());
+    // The cancelled dialog does not move the start of the next one.
+    const DialogSeen next = choose(*window, QString());
+    QCOMPARE(next.selectedFiles, QStringList{path});
+    window.reset();
+    QCOMPARE(storedDefaultDir(), path);
+    QVERIFY(catcher.boxes.isEmpty());
+}
+
+void TestSelectFile::rev1RomImage()
+{
+    const QString path = writeFile(QStringLiteral("rev1.rom"), romImage());
+    auto window = showWindow();
+    MessageBoxCatcher catcher;
+    child<QAction>(window.get(), "actionRev_1_Skunkboard")->trigger();
+    QVERIFY(!child<QGroupBox>(window.get(), "isFlash")->isChecked());
+
+    choose(*window, path);
+
+    QVERIFY(child<QGroupBox>(window.get(), "isFlash")->isChecked());
+    QVERIFY(child<QRadioButton>(window.get(), "bank1Radio")->isEnabled());
+    QVERIFY(child<QRadioButton>(window.get(), "bank1Radio")->isChecked());
+    QVERIFY(!child<QRadioButton>(window.get(), "bank2Radio")->isEnabled());
+    QVERIFY(!child<QRadioButton>(window.get(), "bank6Radio")->isEnabled());
+    QVERIFY(catcher.boxes.isEmpty());
+}
+
+void TestSelectFile::nextDialogStartsAtTheChosenFile()
+{
+    const QString first = writeFile(QStringLiteral("one/first.bin"), unknownImage());
+    const QString second = writeFile(QStringLiteral("two/second.rom"), romImage());
+    auto window = showWindow();
+    MessageBoxCatcher catcher;
+
+    choose(*window, first);
+    const DialogSeen afterFirst = choose(*window, second);
+    const DialogSeen afterSecond = choose(*window, QString());
+
+    QCOMPARE(afterFirst.directory, QFileInfo(first).absolutePath());
+    QCOMPARE(afterFirst.selectedFiles, QStringList{first});
+    QCOMPARE(afterFirst.typedName, QStringLiteral("first.bin"));
+    QCOMPARE(afterSecond.directory, QFileInfo(second).absolutePath());
+    QCOMPARE(afterSecond.selectedFiles, QStringList{second});
+    QCOMPARE(afterSecond.typedName, QStringLiteral("second.rom"));
+    QVERIFY(catcher.boxes.isEmpty());
+}
+
+void TestSelectFile::nextRunStartsAtTheChosenFile()
+{
+    const QString path = writeFile(QStringLiteral("restart/kept.rom"), romImage());
+    MessageBoxCatcher catcher;
+    {
+        auto window = showWindow();
+        choose(*window, path);
+    }
+    QCOMPARE(storedDefaultDir(), path);
+
+    auto window = showWindow();
+    const DialogSeen seen = choose(*window, QString());
+
+    QCOMPARE(seen.directory, QFileInfo(path).absolutePath());
+    QCOMPARE(seen.selectedFiles, QStringList{path});
+    QCOMPARE(seen.typedName, QStringLiteral("kept.rom"));
+    QVERIFY(catcher.boxes.isEmpty());
+}
+
+void TestSelectFile::namesOutsideLatin1_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("skip");
+
+    QTest::newRow("Cyrillic, ELF") << QStringLiteral("игра.rom") << elfImage(0x4000) << "0x4000"
+                                   << "16384";
+    QTest::newRow("Cyrillic, headerless")
+        << QStringLiteral("игра.rom") << unknownImage() << "0x802000"
+        << "0";
+    QTest::newRow("Latin-1, ELF") << QStringLiteral("démo.rom") << elfImage(0x4000) << "0x4000"
+                                  << "16384";
+    QTest::newRow("Latin-1, headerless")
+        << QStringLiteral("démo.rom") << unknownImage() << "0x802000"
+        << "0";
+    QTest::newRow("Japanese folder")
+        << QStringLiteral("ゲーム.ROM/image.bin") << unknownImage() << "0x802000"
+        << "0";
+}
+
+void TestSelectFile::namesOutsideLatin1()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, address);
+    QFETCH(QString, skip);
+
+    const QString path = writeFile(name, content);
+    MessageBoxCatcher catcher;
+    {
+        auto window = showWindow();
+        choose(*window, path);
+        QCOMPARE(child<QLineEdit>(window.get(), "filenameEdit")->text(), path);
+        QCOMPARE(child<QLineEdit>(window.get(), "overrideAddress")->text(), address);
+        QCOMPARE(child<QLineEdit>(window.get(), "skipBytesval")->text(), skip);
+        const DialogSeen next = choose(*window, QString());
+        QCOMPARE(next.selectedFiles, QStringList{path});
+    }
+    QCOMPARE(storedDefaultDir(), path);
+    QVERIFY(catcher.boxes.isEmpty());
+}
+
+void TestSelectFile::unreadableChoice_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("linkTo");
+    QTest::addColumn<bool>("becomesFolder");
+    QTest::addColumn<int>("error");
+
+    QTest::newRow("file gone") << "gone.bin" << QString() << false << ENOENT;
+    QTest::newRow("file gone, name outside Latin-1")
+        << "пропала.rom" << QString() << false << ENOENT;
+    QTest::newRow("file replaced by a folder") << "folder.rom" << QString() << true << EISDIR;
+    QTest::newRow("link to a file gone") << "link.bin"
+                                         << "target.bin" << false << ENOENT;
+}
+
+void TestSelectFile::unreadableChoice()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, linkTo);
+    QFETCH(bool, becomesFolder);
+    QFETCH(int, error);
+
+    const QString earlier = writeFile(QStringLiteral("earlier/good.bin"), romImage());
+    const QString path = dir->filePath(QStringLiteral("bad/") + name);
+    const QString target = linkTo.isEmpty() ? path : dir->filePath(QStringLiteral("bad/") + linkTo);
+    writeFile(QDir(dir->path()).relativeFilePath(target), unknownImage());
+    if (!linkTo.isEmpty())
+        QVERIFY(QFile::link(target, path));
+
+    MessageBoxCatcher catcher;
+    {
+        auto window = showWindow();
+        choose(*window, earlier);
+        // The dialog saw the file; it goes away before the window opens it.
+        choose(*window, path, [&] {
+            QFile::remove(target);
+            if (becomesFolder)
+                QDir().mkdir(path);
+        });
+
+        QCOMPARE(catcher.boxes.size(), 1);
+        QCOMPARE(catcher.boxes.first().title, QStringLiteral("Select File"));
+        QCOMPARE(catcher.boxes.first().text,
+                 QStringLiteral("Cannot read %1: %2")
+                     .arg(path, QString::fromLocal8Bit(std::strerror(error))));
+        QCOMPARE(catcher.boxes.first().icon, QMessageBox::Warning);
+
+        QCOMPARE(child<QLineEdit>(window.get(), "filenameEdit")->text(), path);
+        QCOMPARE(child<QLineEdit>(window.get(), "overrideAddress")->text(),
+                 QStringLiteral("0x802000"));
+        QCOMPARE(child<QLineEdit>(window.get(), "skipBytesval")->text(), QStringLiteral("8192"));
+        QVERIFY(child<QGroupBox>(window.get(), "isFlash")->isChecked());
+        const DialogSeen next = choose(*window, QString());
+        QCOMPARE(next.selectedFiles, QStringList{earlier});
+    }
+    QCOMPARE(storedDefaultDir(), earlier);
+    QDir(dir->filePath(QStringLiteral("bad"))).removeRecursively();
+}
+
+void TestSelectFile::fifoDoesNotHang()
+{
+    // Nothing ever writes to it: the window must not wait for a writer.
+    const QString path = dir->filePath(QStringLiteral("pipe.rom"));
+    QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    auto window = showWindow();
+    MessageBoxCatcher catcher;
+
+    choose(*window, path);
+
+    QCOMPARE(child<QLineEdit>(window.get(), "overrideAddress")->text(), QStringLiteral("0x802000"));
+    QCOMPARE(child<QLineEdit>(window.get(), "skipBytesval")->text(), QStringLiteral("0"));
+    QVERIFY(catcher.boxes.isEmpty());
+    QFile::remove(path);
+}
+
+VANTREL_TEST_MAIN(TestSelectFile)
+#include "tst_selectfile.moc"
