@@ -115,8 +115,8 @@ int main()
     const qint64 plainReadNs = median(plainRead);
     std::printf("image: %lld bytes, warm cache, median of %d runs\n",
                 static_cast<long long>(kImageSize), kRuns);
-    std::printf("detection (open, read, detect, close): %10.1f us\n", detectionNs / 1000.0);
-    std::printf("plain read of the whole file:          %10.1f us\n", plainReadNs / 1000.0);
+    std::printf("detection (open, read, detect, close): %10.1f us\n", double(detectionNs) / 1000.0);
+    std::printf("plain read of the whole file:          %10.1f us\n", double(plainReadNs) / 1000.0);
     std::printf("ratio detection / plain read:          %10.3f\n",
                 double(detectionNs) / double(plainReadNs));
     return EXIT_SUCCESS;

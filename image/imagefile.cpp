@@ -17,14 +17,11 @@ std::FILE *openImageFile(const QString &path, int &error)
         return nullptr;
     }
     struct stat info;
-    if (::fstat(fd, &info) != 0)
-        error = errno;
-    else if (S_ISDIR(info.st_mode))
-        error = EISDIR;
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode))
+        errno = EISDIR;
     else if (std::FILE *file = ::fdopen(fd, "rb"))
         return file;
-    else
-        error = errno;
+    error = errno;
     ::close(fd);
     return nullptr;
 }

@@ -143,8 +143,10 @@ public:
 
         // And damage a few bytes.
         const int flips = chance(blank ? 4 : 2) ? int(random.bounded(4)) : 0;
-        for (int i = 0; i < flips && size > 0; ++i)
-            data[int(random.bounded(size))] ^= char(1 << random.bounded(8));
+        for (int i = 0; i < flips && size > 0; ++i) {
+            const int at = int(random.bounded(size));
+            data[at] = char(data.at(at) ^ (1 << random.bounded(8)));
+        }
         return data;
     }
 
@@ -226,7 +228,8 @@ void TestImageHeaderFuzz::filesLongerThanTheReadMatchTheModel()
     Generator generator(0xb16f11e5);
     for (int round = 0; round < 8; ++round) {
         QByteArray file = generator.file();
-        file.append(QByteArray(kMaximumRead + 1 + round * 4096 - file.size(), char(round)));
+        file.append(
+            QByteArray(kMaximumRead + 1 + qsizetype(round) * 4096 - file.size(), char(round)));
         const QByteArray path = generator.path();
         ImageHeader expected{};
         model(file, path, expected);

@@ -190,7 +190,7 @@ std::unique_ptr<MainWindow> TestSelectFile::showWindow()
 
 QString TestSelectFile::writeFile(const QString &name, const QByteArray &content)
 {
-    const QString path = dir->filePath(name);
+    QString path = dir->filePath(name);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
