@@ -16,6 +16,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QSettings>
+#include <QWindow>
 
 #include <cstring>
 
@@ -32,6 +33,20 @@ constexpr int kExitGraceMs = 3000;
 QString imageFilter()
 {
     return MainWindow::tr("JagFiles(*.rom *.bin *.abs *.cof *.jag)");
+}
+
+// A window-modal dialog without a parent widget blocks no window at all: the
+// main window would take "Quit" or another command while an operation waits,
+// and quitting then left the process running with no window. Tied to the main
+// window, the busy dialog blocks it as intended. The tie is undone afterwards:
+// while it lasts, the window cannot be activated again, even with the dialog
+// hidden.
+void runBlockingWindow(QDialog &dialog, QWidget *window)
+{
+    dialog.winId();
+    dialog.windowHandle()->setTransientParent(window->windowHandle());
+    dialog.exec();
+    dialog.windowHandle()->setTransientParent(nullptr);
 }
 
 } // namespace
@@ -162,7 +177,7 @@ void MainWindow::updateSkunk()
     // The update keeps whatever title and label the last transfer or dump left.
     progress.setRange(0, 0);
     progress.setWindowModality(Qt::WindowModal);
-    progress.exec();
+    runBlockingWindow(progress, this);
 }
 
 void MainWindow::skipHeader()
@@ -254,7 +269,7 @@ void MainWindow::runBusyDialog(const QString &title, const QString &label)
     progress.setCancelButton(nullptr);
     progress.setRange(0, 0);
     progress.setWindowModality(Qt::WindowModal);
-    progress.exec();
+    runBlockingWindow(progress, this);
 }
 
 void MainWindow::dumpRomFile(int bank)
