@@ -15,7 +15,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QSettings>
+#include <QTextCursor>
 #include <QWindow>
 
 #include <cstring>
@@ -102,8 +104,17 @@ MainWindow::~MainWindow()
 
 void MainWindow::outputCommand()
 {
+    // Both paragraphs go in as one edit: the pane then lays the chunk out
+    // once, not a second time when the next paragraph splits it off.
+    QScrollBar *scrollBar = ui->outputBrowser->verticalScrollBar();
+    const bool atBottom = scrollBar->value() >= scrollBar->maximum();
+    QTextCursor edit(ui->outputBrowser->document());
+    edit.beginEditBlock();
     ui->outputBrowser->append(cleanToolOutput(process.readAllStandardOutput()));
     ui->outputBrowser->append(cleanToolOutput(process.readAllStandardError()));
+    edit.endEditBlock();
+    if (atBottom)
+        scrollBar->setValue(scrollBar->maximum());
 }
 
 void MainWindow::outputFinished()
