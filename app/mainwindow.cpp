@@ -18,6 +18,7 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QWindow>
 
 #include <cstring>
@@ -110,8 +111,8 @@ void MainWindow::outputCommand()
     const bool atBottom = scrollBar->value() >= scrollBar->maximum();
     QTextCursor edit(ui->outputBrowser->document());
     edit.beginEditBlock();
-    ui->outputBrowser->append(cleanToolOutput(process.readAllStandardOutput()));
-    ui->outputBrowser->append(cleanToolOutput(process.readAllStandardError()));
+    appendOutput(cleanToolOutput(process.readAllStandardOutput()));
+    appendOutput(cleanToolOutput(process.readAllStandardError()));
     edit.endEditBlock();
     if (atBottom)
         scrollBar->setValue(scrollBar->maximum());
@@ -137,8 +138,9 @@ void MainWindow::doCommand()
     options.address = ui->overrideAddress->text();
 
     if (startTool(transferArguments(options)))
-        runBusyDialog(tr("Sending file to Skunkboard"),
-                      tr("This can take a minute or so depending on file size and USB speed of PC"));
+        runBusyDialog(
+            tr("Sending file to Skunkboard"),
+            tr("This can take a minute or so depending on file size and USB speed of PC"));
 }
 
 void MainWindow::selectFile()
@@ -260,8 +262,7 @@ bool MainWindow::refuseWhileBusy()
 {
     if (process.state() == QProcess::NotRunning)
         return false;
-    ui->outputBrowser->append(
-        tr("The flash tool is still busy with an earlier command; nothing was started."));
+    appendOutput(tr("The flash tool is still busy with an earlier command; nothing was started."));
     return true;
 }
 
@@ -310,7 +311,8 @@ void MainWindow::dumpRomFile(int bank)
     // a different file, one the overwrite question never covered.
     process.start(jcpPath, dumpArguments(bank, path), QIODevice::ReadWrite);
     if (process.state() != QProcess::NotRunning) {
-        runBusyDialog(bank == 1 ? tr("Dumping bank 1 ROM to file") : tr("Dumping bank 2 ROM to file"),
+        runBusyDialog(bank == 1 ? tr("Dumping bank 1 ROM to file")
+                                : tr("Dumping bank 2 ROM to file"),
                       tr("This can take a minute or so depending on ROM size and USB speed of PC"));
     }
     defaultDir = path;
@@ -320,8 +322,25 @@ void MainWindow::reportFailedStart(QProcess::ProcessError error)
 {
     if (error != QProcess::FailedToStart)
         return;
-    ui->outputBrowser->append(tr("Could not start the flash tool %1: %2")
-                                  .arg(QDir::toNativeSeparators(jcpPath), process.errorString()));
+    appendOutput(tr("Could not start the flash tool %1: %2")
+                     .arg(QDir::toNativeSeparators(jcpPath), process.errorString()));
     // No finished() follows a failed start, so the waiting operation is released here.
     progress.hide();
+}
+
+void MainWindow::appendOutput(const QString &text)
+{
+    // Like QTextEdit::append, one paragraph per call and none for an empty
+    // text in an empty pane, but always as plain text: append() would take a
+    // line that looks like markup as HTML and hide the tool's "<b>" or "&lt;".
+    QScrollBar *scrollBar = ui->outputBrowser->verticalScrollBar();
+    const bool atBottom = scrollBar->value() >= scrollBar->maximum();
+    QTextDocument *document = ui->outputBrowser->document();
+    QTextCursor cursor(document);
+    cursor.movePosition(QTextCursor::End);
+    if (!document->isEmpty())
+        cursor.insertBlock();
+    cursor.insertText(text);
+    if (atBottom)
+        scrollBar->setValue(scrollBar->maximum());
 }

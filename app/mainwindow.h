@@ -43,6 +43,7 @@ private:
     void runBusyDialog(const QString &title, const QString &label);
     void dumpRomFile(int bank);
     void reportFailedStart(QProcess::ProcessError error);
+    void appendOutput(const QString &text);
 
     Ui_MainWindow *ui;
     QProcess process;
