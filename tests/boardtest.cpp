@@ -1,0 +1,269 @@
+#include "tests/boardtest.h"
+#include "tests/testsupport.h"
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QCompleter>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionGroupBox>
+#include <QTextBlock>
+#include <QTextBrowser>
+#include <QTextDocument>
+#include <QTimer>
+
+namespace BoardTest {
+
+namespace {
+
+// Types text key by key; characters no key produces arrive the way an input
+// method commits them.
+void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar ch : text) {
+        if (ch.unicode() < 0x80) {
+            QTest::keyClick(widget, static_cast<char>(ch.unicode()));
+        } else {
+            QInputMethodEvent commit;
+            commit.setCommitString(QString(ch));
+            QApplication::sendEvent(widget, &commit);
+        }
+    }
+}
+
+// Closes a pop-up left open, as a user does by clicking elsewhere: a
+// completion list that opened late would otherwise take the next key.
+void dismissPopups()
+{
+    while (QWidget *popup = QApplication::activePopupWidget())
+        popup->close();
+}
+
+void noteFileDialog(FileDialogSeen &seen, QFileDialog *dialog, QLineEdit *nameEdit)
+{
+    seen.seen = true;
+    seen.caption = dialog->windowTitle();
+    seen.directory = dialog->directory().absolutePath();
+    seen.fileName = nameEdit ? nameEdit->text() : QString();
+    seen.nameFilters = dialog->nameFilters();
+}
+
+QLineEdit *fileNameEdit(QFileDialog *dialog)
+{
+    return dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+}
+
+} // namespace
+
+std::unique_ptr<MainWindow> showWindow()
+{
+    auto window = std::make_unique<MainWindow>();
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window.get()))
+        qWarning("the window did not become active");
+    return window;
+}
+
+QStringList outputParagraphs(QWidget *window)
+{
+    const QTextDocument *document
+        = TestSupport::child<QTextBrowser>(window, "outputBrowser")->document();
+    QStringList paragraphs;
+    // An empty pane still holds one empty block; the user sees no paragraph.
+    if (document->isEmpty())
+        return paragraphs;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+        paragraphs << block.text();
+    return paragraphs;
+}
+
+QProgressDialog *busyDialog()
+{
+    const QList<QWidget *> all = QApplication::topLevelWidgets();
+    for (QWidget *widget : all) {
+        if (auto *dialog = qobject_cast<QProgressDialog *>(widget))
+            return dialog;
+    }
+    return nullptr;
+}
+
+void pressShortcut(QWidget *window, Qt::Key key)
+{
+    dismissPopups();
+    if (!window->isActiveWindow()) {
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window))
+            qWarning("the window did not become active");
+    }
+    QTest::keyClick(window, key, Qt::ControlModifier);
+}
+
+void clickGo(QWidget *window)
+{
+    dismissPopups();
+    QTest::mouseClick(TestSupport::child<QPushButton>(window, "doTransfer"), Qt::LeftButton);
+}
+
+void clickCheckBox(QWidget *window, const char *checkBoxName)
+{
+    auto *box = TestSupport::child<QCheckBox>(window, checkBoxName);
+    QStyleOptionButton option;
+    option.initFrom(box);
+    option.text = box->text();
+    option.icon = box->icon();
+    option.iconSize = box->iconSize();
+    option.state |= box->isChecked() ? QStyle::State_On : QStyle::State_Off;
+    const QRect clickRect
+        = box->style()->subElementRect(QStyle::SE_CheckBoxClickRect, &option, box);
+    QTest::mouseClick(box, Qt::LeftButton, {}, clickRect.center());
+}
+
+void clickIsFlash(QWidget *window)
+{
+    auto *box = TestSupport::child<QGroupBox>(window, "isFlash");
+    // Where the style draws the box's check box: the same option the group
+    // box builds for itself.
+    QStyleOptionGroupBox option;
+    option.initFrom(box);
+    option.text = box->title();
+    option.lineWidth = 1;
+    option.midLineWidth = 0;
+    option.textAlignment = box->alignment();
+    option.subControls
+        = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxCheckBox | QStyle::SC_GroupBoxLabel;
+    option.state |= box->isChecked() ? QStyle::State_On : QStyle::State_Off;
+    option.features = box->isFlat() ? QStyleOptionFrame::Flat : QStyleOptionFrame::None;
+    const QRect checkBox = box->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                        QStyle::SC_GroupBoxCheckBox, box);
+    QTest::mouseClick(box, Qt::LeftButton, {}, checkBox.center());
+}
+
+void typeInto(QWidget *window, const char *lineEditName, const QString &text)
+{
+    auto *edit = TestSupport::child<QLineEdit>(window, lineEditName);
+    edit->setFocus();
+    edit->clear();
+    typeText(edit, text);
+}
+
+std::shared_ptr<FileDialogSeen> answerNextFileDialog(const QString &path, bool confirmReplace)
+{
+    auto seen = std::make_shared<FileDialogSeen>();
+    TestSupport::onNextDialog<QFileDialog>([seen, path, confirmReplace](QFileDialog *dialog) {
+        QLineEdit *edit = fileNameEdit(dialog);
+        noteFileDialog(*seen, dialog, edit);
+        if (!edit) {
+            qWarning("the file dialog has no file name field");
+            dialog->reject();
+            return;
+        }
+        edit->clear();
+        typeText(edit, path);
+        if (confirmReplace) {
+            TestSupport::onNextModal(
+                [](QWidget *box) {
+                    qobject_cast<QMessageBox *>(box)->button(QMessageBox::Yes)->click();
+                },
+                [](QWidget *widget) {
+                    return qobject_cast<QMessageBox *>(widget)
+                        && qobject_cast<QFileDialog *>(widget->parentWidget());
+                });
+        }
+        // The name completion fills its list from a background thread and may
+        // pop up late and take the Return for itself; then it is closed and
+        // Return pressed again, as a user would.
+        QPointer<QFileDialog> guard(dialog);
+        for (int attempt = 0; attempt < 20 && guard && guard->isVisible(); ++attempt) {
+            if (QCompleter *completer = edit->completer())
+                completer->popup()->hide();
+            if (edit->text() != path) {
+                edit->clear();
+                typeText(edit, path);
+            }
+            QTest::keyClick(edit, Qt::Key_Return);
+            if (QTest::qWaitFor([guard] { return !guard || !guard->isVisible(); }, 200))
+                break;
+        }
+        // The list may still pop up after the dialog has gone; keep it shut
+        // for a moment.
+        if (QCompleter *completer = edit->completer()) {
+            QPointer<QWidget> popup = completer->popup();
+            auto *sweeper = new QTimer(qApp);
+            auto ticksLeft = std::make_shared<int>(100);
+            QObject::connect(sweeper, &QTimer::timeout, qApp, [popup, sweeper, ticksLeft] {
+                if (popup && popup->isVisible())
+                    popup->hide();
+                if (--*ticksLeft <= 0 || !popup) {
+                    sweeper->stop();
+                    sweeper->deleteLater();
+                }
+            });
+            sweeper->start(20);
+        }
+    });
+    return seen;
+}
+
+std::shared_ptr<FileDialogSeen> cancelNextFileDialog()
+{
+    auto seen = std::make_shared<FileDialogSeen>();
+    TestSupport::onNextDialog<QFileDialog>([seen](QFileDialog *dialog) {
+        noteFileDialog(*seen, dialog, fileNameEdit(dialog));
+        QTest::keyClick(dialog, Qt::Key_Escape);
+    });
+    return seen;
+}
+
+FileDialogSeen nextDumpDialogStart(QWidget *window)
+{
+    auto seen = cancelNextFileDialog();
+    pressShortcut(window, Qt::Key_1);
+    if (!QTest::qWaitFor([seen] { return seen->seen; }))
+        qWarning("no save dialog came");
+    return *seen;
+}
+
+void pressEscape(QProgressDialog *dialog)
+{
+    QTest::keyClick(dialog, Qt::Key_Escape);
+}
+
+std::shared_ptr<BusyDialogSeen>
+inspectNextBusyDialog(QWidget *window, const std::function<void(QProgressDialog *)> &then)
+{
+    auto seen = std::make_shared<BusyDialogSeen>();
+    const qsizetype runsBefore = TestSupport::recordedRuns().size();
+    QPointer<QWidget> guard(window);
+    TestSupport::onNextDialog<QProgressDialog>(
+        [seen, guard, runsBefore, then](QProgressDialog *dialog) {
+            seen->seen = true;
+            seen->title = dialog->windowTitle();
+            seen->label = dialog->labelText();
+            seen->hasCancelButton = dialog->findChild<QPushButton *>() != nullptr;
+            seen->minimum = dialog->minimum();
+            seen->maximum = dialog->maximum();
+            seen->modality = dialog->windowModality();
+            // The tool needs a moment to start and record its arguments; the
+            // dialog must still be up once it has.
+            if (!QTest::qWaitFor(
+                    [runsBefore] { return TestSupport::recordedRuns().size() > runsBefore; }))
+                qWarning("the tool did not start while the busy dialog was up");
+            seen->runsStarted = TestSupport::recordedRuns().size() - runsBefore;
+            seen->visible = dialog->isVisible();
+            if (guard)
+                seen->paneWhileUp = outputParagraphs(guard);
+            if (then)
+                then(dialog);
+        });
+    return seen;
+}
+
+} // namespace BoardTest
