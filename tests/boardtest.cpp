@@ -6,7 +6,6 @@
 #include <QCompleter>
 #include <QFileDialog>
 #include <QGroupBox>
-#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -22,21 +21,6 @@
 namespace BoardTest {
 
 namespace {
-
-// Types text key by key; characters no key produces arrive the way an input
-// method commits them.
-void typeText(QWidget *widget, const QString &text)
-{
-    for (const QChar ch : text) {
-        if (ch.unicode() < 0x80) {
-            QTest::keyClick(widget, static_cast<char>(ch.unicode()));
-        } else {
-            QInputMethodEvent commit;
-            commit.setCommitString(QString(ch));
-            QApplication::sendEvent(widget, &commit);
-        }
-    }
-}
 
 // Closes a pop-up left open, as a user does by clicking elsewhere: a
 // completion list that opened late would otherwise take the next key.
@@ -151,7 +135,7 @@ void typeInto(QWidget *window, const char *lineEditName, const QString &text)
     auto *edit = TestSupport::child<QLineEdit>(window, lineEditName);
     edit->setFocus();
     edit->clear();
-    typeText(edit, text);
+    TestSupport::typeText(edit, text);
 }
 
 std::shared_ptr<FileDialogSeen> answerNextFileDialog(const QString &path, bool confirmReplace)
@@ -160,13 +144,6 @@ std::shared_ptr<FileDialogSeen> answerNextFileDialog(const QString &path, bool c
     TestSupport::onNextDialog<QFileDialog>([seen, path, confirmReplace](QFileDialog *dialog) {
         QLineEdit *edit = fileNameEdit(dialog);
         noteFileDialog(*seen, dialog, edit);
-        if (!edit) {
-            qWarning("the file dialog has no file name field");
-            dialog->reject();
-            return;
-        }
-        edit->clear();
-        typeText(edit, path);
         if (confirmReplace) {
             TestSupport::onNextModal(
                 [](QWidget *box) {
@@ -177,21 +154,8 @@ std::shared_ptr<FileDialogSeen> answerNextFileDialog(const QString &path, bool c
                         && qobject_cast<QFileDialog *>(widget->parentWidget());
                 });
         }
-        // The name completion fills its list from a background thread and may
-        // pop up late and take the Return for itself; then it is closed and
-        // Return pressed again, as a user would.
-        QPointer<QFileDialog> guard(dialog);
-        for (int attempt = 0; attempt < 20 && guard && guard->isVisible(); ++attempt) {
-            if (QCompleter *completer = edit->completer())
-                completer->popup()->hide();
-            if (edit->text() != path) {
-                edit->clear();
-                typeText(edit, path);
-            }
-            QTest::keyClick(edit, Qt::Key_Return);
-            if (QTest::qWaitFor([guard] { return !guard || !guard->isVisible(); }, 200))
-                break;
-        }
+        if (!TestSupport::typeIntoFileDialog(dialog, path) || !edit)
+            return;
         // The list may still pop up after the dialog has gone; keep it shut
         // for a moment.
         if (QCompleter *completer = edit->completer()) {

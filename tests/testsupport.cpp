@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLineEdit>
+#include <QPointer>
 #include <QSettings>
 #include <QTimer>
 
@@ -65,7 +67,8 @@ void clearRecordedRuns()
 
 void resetToolBehaviour()
 {
-    for (const char *name : {"JCP_SIM_SLEEP_MS", "JCP_SIM_STDOUT", "JCP_SIM_STDERR", "JCP_SIM_EXIT"})
+    for (const char *name :
+         {"JCP_SIM_SLEEP_MS", "JCP_SIM_STDOUT", "JCP_SIM_STDERR", "JCP_SIM_EXIT"})
         qunsetenv(name);
 }
 
@@ -102,6 +105,58 @@ QList<QWidget *> visibleTopLevels()
             visible << widget;
     }
     return visible;
+}
+
+void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar ch : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
+
+bool typeIntoFileDialog(QFileDialog *dialog, const QString &path)
+{
+    auto *nameEdit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    if (!nameEdit) {
+        qWarning("the file dialog has no file name field");
+        dialog->reject();
+        return false;
+    }
+    // With the keyboard elsewhere the dialog rewrites the field from its file
+    // list while the name is typed, so the field must have it, as it does for
+    // a user. Without a window manager nobody else hands it over, and the
+    // main window's own activation may still be on its way.
+    const bool focused = QTest::qWaitFor([dialog, nameEdit] {
+        if (QApplication::activeWindow() != dialog)
+            dialog->activateWindow();
+        else if (!nameEdit->hasFocus())
+            nameEdit->setFocus();
+        return QApplication::activeWindow() == dialog && nameEdit->hasFocus();
+    });
+    if (!focused) {
+        qWarning("the file dialog's name field did not get the keyboard");
+        dialog->reject();
+        return false;
+    }
+    QPointer<QFileDialog> guard(dialog);
+    // The name completion fills its list from a background thread; a list
+    // that pops up takes the first Return for itself, as it does for a user,
+    // and the next one is the dialog's.
+    for (int attempt = 0; attempt < 10 && guard && guard->isVisible(); ++attempt) {
+        if (nameEdit->text() != path) {
+            QTest::keyClick(nameEdit, Qt::Key_A, Qt::ControlModifier);
+            typeText(nameEdit, path);
+        }
+        QTest::keyClick(nameEdit, Qt::Key_Return);
+        if (QTest::qWaitFor([guard] { return !guard || !guard->isVisible(); }, 300))
+            break;
+    }
+    if (guard && guard->isVisible()) {
+        qWarning("the file dialog did not take %s (its field holds %s)", qPrintable(path),
+                 qPrintable(nameEdit->text()));
+        guard->reject();
+        return false;
+    }
+    return true;
 }
 
 } // namespace TestSupport

@@ -2,6 +2,7 @@
 #define VANTREL_TESTSUPPORT_H
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -36,8 +37,8 @@ void resetToolBehaviour();
 // Runs `action` on the next visible modal widget that `accept` takes (by
 // default any), polling every 10 ms until `timeoutMs` has passed. Call it
 // before the call that opens the dialog.
-void onNextModal(std::function<void(QWidget *)> action,
-                 std::function<bool(QWidget *)> accept = {}, int timeoutMs = 10000);
+void onNextModal(std::function<void(QWidget *)> action, std::function<bool(QWidget *)> accept = {},
+                 int timeoutMs = 10000);
 
 template<typename Dialog>
 void onNextDialog(std::function<void(Dialog *)> action, int timeoutMs = 10000)
@@ -56,6 +57,16 @@ T *child(QWidget *window, const char *name)
         qFatal("no %s named %s", T::staticMetaObject.className(), name);
     return found;
 }
+
+// Types text one character per key event, the way a keyboard or an input
+// method delivers it, so names outside Latin-1 arrive intact.
+void typeText(QWidget *widget, const QString &text);
+
+// Answers an open file dialog as a user does: gives its name field the
+// keyboard, types `path` over what it held and presses Return until the
+// dialog takes it. Returns false, with the dialog rejected, when the dialog
+// would not take the name, so a test fails instead of waiting forever.
+bool typeIntoFileDialog(QFileDialog *dialog, const QString &path);
 
 // Top-level widgets that are still visible; a test's cleanup checks that no
 // dialog was left open.

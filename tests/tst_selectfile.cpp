@@ -66,14 +66,6 @@ QByteArray absImage(quint32 address)
     return putNumber(data, 22, address);
 }
 
-// Types text the way a keyboard or input method delivers it, one character
-// per key event, so names outside Latin-1 arrive intact.
-void typeText(QWidget *widget, const QString &text)
-{
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
-}
-
 // What the open dialog looked like when it came up.
 struct DialogSeen
 {
@@ -218,39 +210,13 @@ DialogSeen TestSelectFile::choose(MainWindow &window, const QString &path,
             return;
         }
         seen.typedName = nameEdit->text();
-        // Keys go where a user's would: into the name field of the active
-        // dialog. With the focus elsewhere the dialog rewrites the field
-        // from its file list while the name is typed. The main window's own
-        // activation may still be on its way, so the dialog asks until it
-        // has the focus.
-        const bool focused = QTest::qWaitFor([&] {
-            if (QApplication::activeWindow() != dialog)
-                dialog->activateWindow();
-            else if (!nameEdit->hasFocus())
-                nameEdit->setFocus();
-            return QApplication::activeWindow() == dialog && nameEdit->hasFocus();
-        });
-        if (!focused) {
-            qWarning("the file dialog's name field did not get the focus");
-            dialog->reject();
-            return;
-        }
         if (path.isEmpty()) {
+            dialog->activateWindow();
             QTest::keyClick(nameEdit, Qt::Key_Escape);
             return;
         }
-        QTest::keyClick(nameEdit, Qt::Key_A, Qt::ControlModifier);
-        typeText(nameEdit, path);
-        // Typing may have opened the name completer's list; then the first
-        // Return only closes the list, as it does for a user, and the next
-        // one opens the file.
-        for (int press = 0; press < 3 && dialog->isVisible(); ++press)
-            QTest::keyClick(nameEdit, Qt::Key_Return);
-        if (dialog->isVisible()) {
-            qWarning("the file dialog did not take %s", qPrintable(path));
-            dialog->reject();
+        if (!TestSupport::typeIntoFileDialog(dialog, path))
             return;
-        }
         if (afterAccept)
             afterAccept();
     });
