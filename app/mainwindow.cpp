@@ -286,6 +286,9 @@ void MainWindow::runBusyDialog(const QString &title, const QString &label)
 
 void MainWindow::dumpRomFile(int bank)
 {
+    // Refused before any dialog: a file chosen now could not be written.
+    if (refuseWhileBusy())
+        return;
     const QString caption = bank == 1 ? tr("Select file to dump bank 1 ROM to")
                                       : tr("Select file to dump bank 2 ROM to");
     const QString path = QFileDialog::getSaveFileName(this, caption, defaultDir, imageFilter());
@@ -303,10 +306,6 @@ void MainWindow::dumpRomFile(int bank)
             return;
     }
 
-    // Checked only now, so a short reset or serial read that ends while the
-    // user picks the file does not get in the way.
-    if (refuseWhileBusy())
-        return;
     // The path goes to the tool exactly as chosen: a narrowed copy could name
     // a different file, one the overwrite question never covered.
     process.start(jcpPath, dumpArguments(bank, path), QIODevice::ReadWrite);

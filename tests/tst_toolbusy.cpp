@@ -78,29 +78,25 @@ void TestToolBusy::commandWhileAResetRuns()
     BoardTest::pressShortcut(w, Qt::Key_R);
     QTRY_COMPARE(TestSupport::recordedRuns().size(), 1);
 
-    const QString target = m_dir->filePath(QStringLiteral("dump.rom"));
     {
-        DialogWatcher watcher;
+        // A dialog that should not come is closed at once, so it cannot hold
+        // the test up.
+        DialogWatcher watcher(true);
         if (command == QLatin1String("Go")) {
             BoardTest::clickGo(w);
         } else if (command == QLatin1String("button")) {
             QTest::mouseClick(child<QPushButton>(w, "resetSkunk"), Qt::LeftButton);
         } else if (command.startsWith(QLatin1String("Ctrl+"))) {
             const QChar key = command.back();
-            if (key == QLatin1Char('1') || key == QLatin1Char('2'))
-                BoardTest::answerNextFileDialog(target);
             BoardTest::pressShortcut(w, Qt::Key(key.unicode()));
         }
-        // Refused at once: no busy dialog ever showed.
-        QCOMPARE(watcher.count("QProgressDialog"), 0);
+        // Refused at once: no dialog ever showed, not even a dump's save
+        // dialog.
+        QCOMPARE(watcher.total(), 0);
     }
     QVERIFY(!BoardTest::busyDialog()->isVisible());
     QCOMPARE(BoardTest::outputParagraphs(w), QStringList{kBusyLine});
     QCOMPARE(TestSupport::recordedRuns().size(), 1);
-    // A refused dump wrote nothing and moved nothing.
-    QVERIFY(!QFile::exists(target));
-    const BoardTest::FileDialogSeen next = BoardTest::nextDumpDialogStart(w);
-    QCOMPARE(next.fileName, QStringLiteral("earlier.rom"));
 
     // The earlier run ends as usual, and the refused command never runs later.
     QTRY_VERIFY_WITH_TIMEOUT(
@@ -124,6 +120,10 @@ void TestToolBusy::commandWhileAResetRuns()
     const QStringList followUp
         = followWithGo ? QStringList{"-q", "/tmp/game.rom"} : QStringList{"-q", "-u"};
     QCOMPARE(TestSupport::recordedRuns(), (QList<QStringList>{{"-r"}, followUp}));
+
+    // A refused dump moved nothing: the next dialog starts where the last did.
+    const BoardTest::FileDialogSeen next = BoardTest::nextDumpDialogStart(w);
+    QCOMPARE(next.fileName, QStringLiteral("earlier.rom"));
 }
 
 void TestToolBusy::commandAfterAnEscapedTransfer()
