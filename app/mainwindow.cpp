@@ -55,8 +55,8 @@ void runBlockingWindow(QDialog &dialog, QWidget *window)
 } // namespace
 
 MainWindow::MainWindow(QWidget *parent)
-    : QMainWindow(parent),
-      ui(new Ui_MainWindow)
+    : QMainWindow(parent)
+    , ui(new Ui_MainWindow)
 {
     // A progress dialog pops up by itself once its minimum duration has passed,
     // even if nothing ever runs it; the busy dialog must stay hidden until an
@@ -79,7 +79,8 @@ MainWindow::MainWindow(QWidget *parent)
                     ui->resetSkunk, ui->outputBrowser});
 
     ui->actionRev_1_Skunkboard->setChecked(settings.value(QStringLiteral("rev1"), false).toBool());
-    ui->actionUse_Word_Flash_Mode->setChecked(settings.value(QStringLiteral("wordflash"), false).toBool());
+    ui->actionUse_Word_Flash_Mode->setChecked(
+        settings.value(QStringLiteral("wordflash"), false).toBool());
     ui->skipBytesval->setEnabled(false);
     ui->overrideAddress->setEnabled(false);
     if (ui->actionRev_1_Skunkboard->isChecked()) {

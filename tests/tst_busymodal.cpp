@@ -111,8 +111,9 @@ void TestBusyModal::windowTakesNoInputWhileBusy()
     QVERIFY(QTest::qWaitForWindowActive(w));
     qputenv("JCP_SIM_STDOUT", "serial read");
     QTest::keyClick(handle, Qt::Key_S, Qt::ControlModifier);
-    QTRY_VERIFY(child<QTextBrowser>(w, "outputBrowser")->toPlainText().contains(
-        QStringLiteral("serial read")));
+    QTRY_VERIFY(child<QTextBrowser>(w, "outputBrowser")
+                    ->toPlainText()
+                    .contains(QStringLiteral("serial read")));
     QCOMPARE(TestSupport::recordedRuns().size(), 2);
     window->close();
 }

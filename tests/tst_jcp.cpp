@@ -271,8 +271,8 @@ void TestJcp::recordKeepsArgumentsExact_data()
     QTest::newRow("one empty") << QStringList{QString()};
     QTest::newRow("empties around") << QStringList{"", "-q", "", ""};
     QTest::newRow("blanks") << QStringList{"with space", "  lead", "trail  ", " "};
-    QTest::newRow("non-ASCII") << QStringList{QStringLiteral("grüße.rom"),
-                                              QStringLiteral("日本語"), QStringLiteral("€ 😀")};
+    QTest::newRow("non-ASCII") << QStringList{QStringLiteral("grüße.rom"), QStringLiteral("日本語"),
+                                              QStringLiteral("€ 😀")};
     QTest::newRow("quotes and backslashes")
         << QStringList{"a\"b", "back\\slash", "\\\"", "\"", "\\", "C:\\dir\\x.rom"};
     QTest::newRow("control characters")
@@ -313,8 +313,8 @@ void TestJcp::recordKeepsArgumentsExact()
 void TestJcp::recordHoldsOneLinePerRun()
 {
     writeImage(QStringLiteral("game.rom"), 1000);
-    const QList<QStringList> lists = {
-        resolve({"-q", "-f", "IMG"}), {"-r"}, {"-q", "-s"}, {"-q", "-d", "OUT"}, {"nonsense"}, {}};
+    const QList<QStringList> lists = {resolve({"-q", "-f", "IMG"}), {"-r"},       {"-q", "-s"},
+                                      {"-q", "-d", "OUT"},          {"nonsense"}, {}};
     for (const QStringList &args : lists)
         run(resolve(args));
     environment.insert(QStringLiteral("JCP_SIM_EXIT"), QStringLiteral("3"));
@@ -335,23 +335,21 @@ void TestJcp::flashThenDumpGivesTheImageBack_data()
     QTest::addColumn<qint64>("bank1Bytes"); // -1: bank 1 stays empty
     QTest::addColumn<qint64>("bank2Bytes");
 
-    QTest::newRow("bank 1, header skip")
-        << QStringList{"-f", "-h", "8192"} << qint64(8192 + 100001) << qint64(8192)
-        << qint64(100001) << qint64(-1);
+    QTest::newRow("bank 1, header skip") << QStringList{"-f", "-h", "8192"} << qint64(8192 + 100001)
+                                         << qint64(8192) << qint64(100001) << qint64(-1);
     QTest::newRow("bank 1, word mode, no skip")
         << QStringList{"-w", "-f"} << qint64(65536) << qint64(0) << qint64(65536) << qint64(-1);
     QTest::newRow("bank 1 filled to the last byte")
         << QStringList{"-f", "-h", "16"} << 4 * MiB + 16 << qint64(16) << 4 * MiB << qint64(-1);
-    QTest::newRow("bank 2") << QStringList{"-2", "-f"} << qint64(300001) << qint64(0)
-                            << qint64(-1) << qint64(300001);
+    QTest::newRow("bank 2") << QStringList{"-2", "-f"} << qint64(300001) << qint64(0) << qint64(-1)
+                            << qint64(300001);
     QTest::newRow("bank 2, header skip, address")
         << QStringList{"-n", "-o", "-2", "-w", "-f", "-h", "512"} << qint64(512 + 7777)
         << qint64(512) << qint64(-1) << qint64(7777);
     QTest::newRow("6MB across both banks")
         << QStringList{"-6", "-f"} << 5 * MiB + 123 << qint64(0) << 4 * MiB << MiB + 123;
-    QTest::newRow("6MB, header skip, full")
-        << QStringList{"-6", "-w", "-f", "-h", "8192"} << 6 * MiB + 8192 << qint64(8192)
-        << 4 * MiB << 2 * MiB;
+    QTest::newRow("6MB, header skip, full") << QStringList{"-6", "-w", "-f", "-h", "8192"}
+                                            << 6 * MiB + 8192 << qint64(8192) << 4 * MiB << 2 * MiB;
     QTest::newRow("6MB, small image only in bank 1")
         << QStringList{"-6", "-f"} << qint64(1000) << qint64(0) << qint64(1000) << qint64(-1);
 }
@@ -374,8 +372,8 @@ void TestJcp::flashThenDumpGivesTheImageBack()
     QVERIFY(flash.out.contains("Transfer complete: " + QByteArray::number(size - skip) + " bytes"));
 
     const QByteArray data = image.mid(skip);
-    const QList<QPair<QString, qint64>> banks = {{QStringLiteral("-d"), bank1Bytes},
-                                                 {QStringLiteral("-d2"), bank2Bytes}};
+    const QList<QPair<QString, qint64>> banks
+        = {{QStringLiteral("-d"), bank1Bytes}, {QStringLiteral("-d2"), bank2Bytes}};
     qint64 offset = 0;
     for (const auto &[dumpFlag, bytes] : banks) {
         // A longer file already at the target must be replaced, not overwritten in part.
@@ -451,15 +449,16 @@ void TestJcp::errors_data()
 
     const auto literal = [](const QString &text) { return QRegularExpression::escape(text); };
     const QString missing = QStringLiteral("/nonexistent-folder/game.rom");
-    QTest::newRow("missing image") << QStringList{"-q", "-f", missing} << 1
-                                   << literal(QStringLiteral("'%1': %2").arg(missing, systemReason(ENOENT)));
-    QTest::newRow("missing image in RAM") << QStringList{"-q", "gone.rom"} << 1
-                                          << literal(QStringLiteral("'gone.rom': %1")
-                                                         .arg(systemReason(ENOENT)));
-    QTest::newRow("folder as image") << QStringList{"-q", "-f", "WORK"} << 1
-                                     << literal(systemReason(EISDIR));
-    QTest::newRow("empty file argument") << QStringList{"-q", "-f", ""} << 2
-                                         << QStringLiteral("no image file given");
+    QTest::newRow("missing image")
+        << QStringList{"-q", "-f", missing} << 1
+        << literal(QStringLiteral("'%1': %2").arg(missing, systemReason(ENOENT)));
+    QTest::newRow("missing image in RAM")
+        << QStringList{"-q", "gone.rom"} << 1
+        << literal(QStringLiteral("'gone.rom': %1").arg(systemReason(ENOENT)));
+    QTest::newRow("folder as image")
+        << QStringList{"-q", "-f", "WORK"} << 1 << literal(systemReason(EISDIR));
+    QTest::newRow("empty file argument")
+        << QStringList{"-q", "-f", ""} << 2 << QStringLiteral("no image file given");
     QTest::newRow("empty file argument with address")
         << QStringList{"-q", "-o", "", "0x802000"} << 2 << QStringLiteral("no image file given");
 
@@ -476,8 +475,8 @@ void TestJcp::errors_data()
         << QStringList{"-q", "-f", "-h", "1000", "IMG"} << 1 << QStringLiteral("has no data");
 
     const QString badAddress = QStringLiteral("malformed address");
-    for (const char *address : {"", "0x", "0x80200g", "802000h", "x802000", "-1", " 0x10",
-                                "0x10 ", "0x100000000", "4294967296", "0x-1", "12.5"})
+    for (const char *address : {"", "0x", "0x80200g", "802000h", "x802000", "-1", " 0x10", "0x10 ",
+                                "0x100000000", "4294967296", "0x-1", "12.5"})
         QTest::addRow("address '%s'", address)
             << QStringList{"-q", "-o", "IMG", address} << 2 << badAddress;
 
@@ -485,8 +484,8 @@ void TestJcp::errors_data()
                                   << QStringLiteral("bank 1 is empty");
     QTest::newRow("empty bank 2") << QStringList{"-q", "-d2", "OUT"} << 1
                                   << QStringLiteral("bank 2 is empty");
-    QTest::newRow("empty dump path") << QStringList{"-q", "-d", ""} << 2
-                                     << QStringLiteral("no dump file given");
+    QTest::newRow("empty dump path")
+        << QStringList{"-q", "-d", ""} << 2 << QStringLiteral("no dump file given");
 
     QTest::newRow("too large for bank 1")
         << QStringList{"-q", "-f", "BIG"} << 1
@@ -532,15 +531,13 @@ void TestJcp::progressAndByteCount_data()
 
     QTest::newRow("load into RAM") << QStringList{"-q", "-h", "100", "IMG"}
                                    << QStringLiteral("Transfer complete: 49900 bytes sent to RAM");
-    QTest::newRow("flash bank 1")
-        << QStringList{"-q", "-f", "IMG"}
-        << QStringLiteral("Transfer complete: 50000 bytes sent to flash bank 1");
-    QTest::newRow("flash 6MB")
-        << QStringList{"-q", "-6", "-f", "IMG"}
-        << QStringLiteral("Transfer complete: 50000 bytes sent to flash banks 1 and 2");
-    QTest::newRow("dump bank 2")
-        << QStringList{"-q", "-d2", "OUT"}
-        << QStringLiteral("Dump complete: 30000 bytes written to 'OUT'");
+    QTest::newRow("flash bank 1") << QStringList{
+        "-q", "-f", "IMG"} << QStringLiteral("Transfer complete: 50000 bytes sent to flash bank 1");
+    QTest::newRow("flash 6MB") << QStringList{"-q", "-6", "-f", "IMG"}
+                               << QStringLiteral(
+                                      "Transfer complete: 50000 bytes sent to flash banks 1 and 2");
+    QTest::newRow("dump bank 2") << QStringList{"-q", "-d2", "OUT"}
+                                 << QStringLiteral("Dump complete: 30000 bytes written to 'OUT'");
     QTest::newRow("update") << QStringList{"-q", "-u"}
                             << QStringLiteral("Firmware update complete");
 }
@@ -604,9 +601,8 @@ void TestJcp::reportedLines_data()
     QTest::newRow("dump") << QStringList{"-q", "-d", "OUT"}
                           << QStringList{"Reading flash bank 1 into 'OUT'",
                                          "Dump complete: 700 bytes written to 'OUT'"};
-    QTest::newRow("update") << QStringList{"-q", "-u"}
-                            << QStringList{"Updating the board's firmware",
-                                           "Firmware update complete"};
+    QTest::newRow("update") << QStringList{
+        "-q", "-u"} << QStringList{"Updating the board's firmware", "Firmware update complete"};
     QTest::newRow("reset") << QStringList{"-r"} << QStringList{"Skunkboard reset"};
 }
 
@@ -628,7 +624,8 @@ void TestJcp::reportedLines()
     const QString target = QLatin1Char('\'') + work(QStringLiteral("dump.rom")) + QLatin1Char('\'');
     QStringList expected;
     for (QString line : lines)
-        expected << line.replace(QLatin1String("'IMG'"), image).replace(QLatin1String("'OUT'"), target);
+        expected
+            << line.replace(QLatin1String("'IMG'"), image).replace(QLatin1String("'OUT'"), target);
     QCOMPARE(shown, expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
 }
 
@@ -640,7 +637,8 @@ void TestJcp::serialNumberIsStablePerBoard()
         const Run result = run({"-q", "-s"});
         QCOMPARE(result.exitCode, 0);
         QVERIFY(result.out.startsWith(firstLine));
-        const QString second = QString::fromUtf8(result.out.mid(int(sizeof firstLine) - 1)).trimmed();
+        const QString second
+            = QString::fromUtf8(result.out.mid(int(sizeof firstLine) - 1)).trimmed();
         const auto match = serialLine.match(second);
         QVERIFY2(match.hasMatch(), qPrintable(second));
         serials << match.captured(1);
@@ -684,15 +682,15 @@ void TestJcp::overrideMode_data()
     QTest::addColumn<QByteArray>("err");
     QTest::addColumn<int>("exitCode");
 
-    const QByteArray odd = QByteArray("line 1\nline 2\r\n|\b/\b\tgr\xc3\xbc\xc3\x9f" "e  ");
+    const QByteArray odd = QByteArray("line 1\nline 2\r\n|\b/\b\tgr\xc3\xbc\xc3\x9f"
+                                      "e  ");
     QTest::newRow("all three") << QStringList{"JCP_SIM_STDOUT=" + QString::fromUtf8(odd),
                                               "JCP_SIM_STDERR=oops\n", "JCP_SIM_EXIT=3"}
                                << QStringList{"-q", "-f", "IMG"} << odd << QByteArray("oops\n")
                                << 3;
-    QTest::newRow("stdout only, exit 0") << QStringList{"JCP_SIM_STDOUT=Serial number: 0042"}
-                                         << QStringList{"-q", "-s"}
-                                         << QByteArray("Serial number: 0042") << QByteArray()
-                                         << 0;
+    QTest::newRow("stdout only, exit 0")
+        << QStringList{"JCP_SIM_STDOUT=Serial number: 0042"} << QStringList{"-q", "-s"}
+        << QByteArray("Serial number: 0042") << QByteArray() << 0;
     QTest::newRow("stderr only") << QStringList{"JCP_SIM_STDERR=no board found"}
                                  << QStringList{"-r"} << QByteArray()
                                  << QByteArray("no board found") << 0;

@@ -118,24 +118,45 @@ void TestMainWindow::objectTree_data()
     QTest::addColumn<QString>("className");
 
     const QList<std::pair<const char *, const char *>> objects = {
-        {"actionQuit", "QAction"}, {"actionReset_Skunk", "QAction"},
-        {"actionGet_Skunk_Serial", "QAction"}, {"actionUpdate_Skunk", "QAction"},
-        {"actionDump_bank1", "QAction"}, {"actionDump_Bank2", "QAction"},
-        {"actionAbout_Vantrel", "QAction"}, {"actionKestrovane_Home_Page", "QAction"},
-        {"actionDonation_page", "QAction"}, {"actionRev_1_Skunkboard", "QAction"},
-        {"actionUse_Word_Flash_Mode", "QAction"}, {"centralWidget", "QWidget"},
-        {"gridLayout", "QGridLayout"}, {"fileSelect", "QPushButton"},
-        {"filenameEdit", "QLineEdit"}, {"doTransfer", "QPushButton"},
-        {"tabWidget", "QTabWidget"}, {"tab", "QWidget"}, {"resetSkunk", "QPushButton"},
-        {"layoutWidget", "QWidget"}, {"verticalLayout_2", "QVBoxLayout"},
-        {"horizontalLayout", "QHBoxLayout"}, {"overrideCheck", "QCheckBox"},
-        {"overrideAddress", "QLineEdit"}, {"horizontalLayout_2", "QHBoxLayout"},
-        {"skipheaderCheck", "QCheckBox"}, {"skipBytesval", "QLineEdit"},
-        {"skipbootCheck", "QCheckBox"}, {"isFlash", "QGroupBox"},
-        {"bank1Radio", "QRadioButton"}, {"bank2Radio", "QRadioButton"},
-        {"bank6Radio", "QRadioButton"}, {"tab_2", "QWidget"},
-        {"outputBrowser", "QTextBrowser"}, {"menuBar", "QMenuBar"}, {"menuFile", "QMenu"},
-        {"menuTools", "QMenu"}, {"menuHelp", "QMenu"}, {"statusBar", "QStatusBar"},
+        {"actionQuit", "QAction"},
+        {"actionReset_Skunk", "QAction"},
+        {"actionGet_Skunk_Serial", "QAction"},
+        {"actionUpdate_Skunk", "QAction"},
+        {"actionDump_bank1", "QAction"},
+        {"actionDump_Bank2", "QAction"},
+        {"actionAbout_Vantrel", "QAction"},
+        {"actionKestrovane_Home_Page", "QAction"},
+        {"actionDonation_page", "QAction"},
+        {"actionRev_1_Skunkboard", "QAction"},
+        {"actionUse_Word_Flash_Mode", "QAction"},
+        {"centralWidget", "QWidget"},
+        {"gridLayout", "QGridLayout"},
+        {"fileSelect", "QPushButton"},
+        {"filenameEdit", "QLineEdit"},
+        {"doTransfer", "QPushButton"},
+        {"tabWidget", "QTabWidget"},
+        {"tab", "QWidget"},
+        {"resetSkunk", "QPushButton"},
+        {"layoutWidget", "QWidget"},
+        {"verticalLayout_2", "QVBoxLayout"},
+        {"horizontalLayout", "QHBoxLayout"},
+        {"overrideCheck", "QCheckBox"},
+        {"overrideAddress", "QLineEdit"},
+        {"horizontalLayout_2", "QHBoxLayout"},
+        {"skipheaderCheck", "QCheckBox"},
+        {"skipBytesval", "QLineEdit"},
+        {"skipbootCheck", "QCheckBox"},
+        {"isFlash", "QGroupBox"},
+        {"bank1Radio", "QRadioButton"},
+        {"bank2Radio", "QRadioButton"},
+        {"bank6Radio", "QRadioButton"},
+        {"tab_2", "QWidget"},
+        {"outputBrowser", "QTextBrowser"},
+        {"menuBar", "QMenuBar"},
+        {"menuFile", "QMenu"},
+        {"menuTools", "QMenu"},
+        {"menuHelp", "QMenu"},
+        {"statusBar", "QStatusBar"},
     };
     QCOMPARE(objects.size(), 39);
     for (const auto &[name, className] : objects)
@@ -160,10 +181,10 @@ void TestMainWindow::slotTable()
     const QMetaObject *meta = window.metaObject();
     QCOMPARE(QString::fromLatin1(meta->className()), QStringLiteral("MainWindow"));
     const QStringList expected = {
-        "outputCommand()", "outputFinished()", "doCommand()", "selectFile()", "resetSkunk()",
-        "skunkSerial()", "updateSkunk()", "skipHeader()", "overrideAddress()",
-        "parseFile(FILE*)", "Dump2RomFile()", "Dump1RomFile()", "about()", "donate()",
-        "homepage()", "rev1skunk()",
+        "outputCommand()",   "outputFinished()", "doCommand()",    "selectFile()",
+        "resetSkunk()",      "skunkSerial()",    "updateSkunk()",  "skipHeader()",
+        "overrideAddress()", "parseFile(FILE*)", "Dump2RomFile()", "Dump1RomFile()",
+        "about()",           "donate()",         "homepage()",     "rev1skunk()",
     };
     QCOMPARE(meta->methodCount() - meta->methodOffset(), expected.size());
     for (int i = 0; i < expected.size(); ++i) {
@@ -180,15 +201,24 @@ void TestMainWindow::texts_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("fileSelect") << "fileSelect" << "Select File";
-    QTest::newRow("doTransfer") << "doTransfer" << "Go";
-    QTest::newRow("resetSkunk") << "resetSkunk" << "Reset Skunk";
-    QTest::newRow("overrideCheck") << "overrideCheck" << "Override Address";
-    QTest::newRow("skipheaderCheck") << "skipheaderCheck" << "Skip header bytes";
-    QTest::newRow("skipbootCheck") << "skipbootCheck" << "Skip Boot";
-    QTest::newRow("bank1Radio") << "bank1Radio" << "Bank 1";
-    QTest::newRow("bank2Radio") << "bank2Radio" << "Bank 2";
-    QTest::newRow("bank6Radio") << "bank6Radio" << "6MB";
+    QTest::newRow("fileSelect") << "fileSelect"
+                                << "Select File";
+    QTest::newRow("doTransfer") << "doTransfer"
+                                << "Go";
+    QTest::newRow("resetSkunk") << "resetSkunk"
+                                << "Reset Skunk";
+    QTest::newRow("overrideCheck") << "overrideCheck"
+                                   << "Override Address";
+    QTest::newRow("skipheaderCheck") << "skipheaderCheck"
+                                     << "Skip header bytes";
+    QTest::newRow("skipbootCheck") << "skipbootCheck"
+                                   << "Skip Boot";
+    QTest::newRow("bank1Radio") << "bank1Radio"
+                                << "Bank 1";
+    QTest::newRow("bank2Radio") << "bank2Radio"
+                                << "Bank 2";
+    QTest::newRow("bank6Radio") << "bank6Radio"
+                                << "6MB";
 }
 
 void TestMainWindow::texts()
@@ -209,17 +239,28 @@ void TestMainWindow::actions_data()
     QTest::addColumn<QKeySequence>("shortcut");
     QTest::addColumn<bool>("checkable");
 
-    QTest::newRow("quit") << "actionQuit" << "Quit" << QKeySequence("Ctrl+Q") << false;
-    QTest::newRow("reset") << "actionReset_Skunk" << "Reset Skunk" << QKeySequence("Ctrl+R") << false;
-    QTest::newRow("serial") << "actionGet_Skunk_Serial" << "Get Skunk Serial" << QKeySequence("Ctrl+S") << false;
-    QTest::newRow("update") << "actionUpdate_Skunk" << "Update Skunk" << QKeySequence("Ctrl+U") << false;
-    QTest::newRow("dump 1") << "actionDump_bank1" << "Dump ROM Bank 1 to file" << QKeySequence("Ctrl+1") << false;
-    QTest::newRow("dump 2") << "actionDump_Bank2" << "Dump ROM Bank 2 to file" << QKeySequence("Ctrl+2") << false;
-    QTest::newRow("about") << "actionAbout_Vantrel" << "About Vantrel" << QKeySequence("Ctrl+A") << false;
-    QTest::newRow("home page") << "actionKestrovane_Home_Page" << "Kestrovane Home Page" << QKeySequence() << false;
-    QTest::newRow("donation") << "actionDonation_page" << "Donation page" << QKeySequence() << false;
-    QTest::newRow("rev 1") << "actionRev_1_Skunkboard" << "Rev 1 Skunkboard" << QKeySequence() << true;
-    QTest::newRow("word flash") << "actionUse_Word_Flash_Mode" << "Use Word Flash Mode" << QKeySequence() << true;
+    QTest::newRow("quit") << "actionQuit"
+                          << "Quit" << QKeySequence("Ctrl+Q") << false;
+    QTest::newRow("reset") << "actionReset_Skunk"
+                           << "Reset Skunk" << QKeySequence("Ctrl+R") << false;
+    QTest::newRow("serial") << "actionGet_Skunk_Serial"
+                            << "Get Skunk Serial" << QKeySequence("Ctrl+S") << false;
+    QTest::newRow("update") << "actionUpdate_Skunk"
+                            << "Update Skunk" << QKeySequence("Ctrl+U") << false;
+    QTest::newRow("dump 1") << "actionDump_bank1"
+                            << "Dump ROM Bank 1 to file" << QKeySequence("Ctrl+1") << false;
+    QTest::newRow("dump 2") << "actionDump_Bank2"
+                            << "Dump ROM Bank 2 to file" << QKeySequence("Ctrl+2") << false;
+    QTest::newRow("about") << "actionAbout_Vantrel"
+                           << "About Vantrel" << QKeySequence("Ctrl+A") << false;
+    QTest::newRow("home page") << "actionKestrovane_Home_Page"
+                               << "Kestrovane Home Page" << QKeySequence() << false;
+    QTest::newRow("donation") << "actionDonation_page"
+                              << "Donation page" << QKeySequence() << false;
+    QTest::newRow("rev 1") << "actionRev_1_Skunkboard"
+                           << "Rev 1 Skunkboard" << QKeySequence() << true;
+    QTest::newRow("word flash") << "actionUse_Word_Flash_Mode"
+                                << "Use Word Flash Mode" << QKeySequence() << true;
 }
 
 void TestMainWindow::actions()
@@ -285,9 +326,10 @@ void TestMainWindow::geometryAndLayouts()
     QCOMPARE(grid->spacing(), 6);
     QCOMPARE(grid->contentsMargins(), QMargins(11, 11, 11, 11));
     int row, column, rowSpan, columnSpan;
-    const QList<std::tuple<const char *, int, int, int, int>> cells = {
-        {"fileSelect", 0, 0, 1, 1}, {"filenameEdit", 0, 1, 1, 1},
-        {"doTransfer", 0, 2, 1, 1}, {"tabWidget", 1, 0, 1, 3}};
+    const QList<std::tuple<const char *, int, int, int, int>> cells = {{"fileSelect", 0, 0, 1, 1},
+                                                                       {"filenameEdit", 0, 1, 1, 1},
+                                                                       {"doTransfer", 0, 2, 1, 1},
+                                                                       {"tabWidget", 1, 0, 1, 3}};
     for (const auto &[name, r, c, rs, cs] : cells) {
         const int index = grid->indexOf(child<QWidget>(&window, name));
         QVERIFY2(index >= 0, name);
@@ -328,9 +370,10 @@ void TestMainWindow::geometryAndLayouts()
         QCOMPARE(widget->parentWidget(), child<QWidget>(&window, parent));
         QCOMPARE(widget->geometry(), geometry);
     }
-    for (const char *name : {"overrideCheck", "overrideAddress", "skipheaderCheck", "skipBytesval",
-                             "skipbootCheck"})
-        QCOMPARE(child<QWidget>(&window, name)->parentWidget(), child<QWidget>(&window, "layoutWidget"));
+    for (const char *name :
+         {"overrideCheck", "overrideAddress", "skipheaderCheck", "skipBytesval", "skipbootCheck"})
+        QCOMPARE(child<QWidget>(&window, name)->parentWidget(),
+                 child<QWidget>(&window, "layoutWidget"));
 
     auto *tabs = child<QTabWidget>(&window, "tabWidget");
     QCOMPARE(tabs->count(), 2);
@@ -410,10 +453,10 @@ static QString chainName(QWidget *widget)
 void TestMainWindow::focusChain()
 {
     MainWindow window;
-    const QStringList chain = {"fileSelect", "filenameEdit", "doTransfer", "tabWidget",
-                               "overrideCheck", "overrideAddress", "skipheaderCheck",
-                               "skipBytesval", "skipbootCheck", "isFlash", "bank1Radio",
-                               "bank2Radio", "bank6Radio", "resetSkunk", "outputBrowser"};
+    const QStringList chain
+        = {"fileSelect",      "filenameEdit",    "doTransfer",   "tabWidget",     "overrideCheck",
+           "overrideAddress", "skipheaderCheck", "skipBytesval", "skipbootCheck", "isFlash",
+           "bank1Radio",      "bank2Radio",      "bank6Radio",   "resetSkunk",    "outputBrowser"};
     // Follow the chain from its first widget and keep the named members in
     // the order they come.
     QStringList seen;
@@ -444,9 +487,10 @@ void TestMainWindow::tabWalksTheVisibleChain()
     }
     // Tab enters the radio group at its checked button only; the output pane
     // sits on the hidden page.
-    QCOMPARE(walked, QStringList({"fileSelect", "filenameEdit", "doTransfer", "tabWidget",
-                                  "overrideCheck", "overrideAddress", "skipheaderCheck",
-                                  "skipBytesval", "skipbootCheck", "isFlash", "bank1Radio"}));
+    QCOMPARE(walked,
+             QStringList({"fileSelect", "filenameEdit", "doTransfer", "tabWidget", "overrideCheck",
+                          "overrideAddress", "skipheaderCheck", "skipBytesval", "skipbootCheck",
+                          "isFlash", "bank1Radio"}));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("resetSkunk"));
     window->close();
@@ -531,7 +575,8 @@ void TestMainWindow::settingsWrittenByTheDestructor()
         child<QAction>(&window, "actionRev_1_Skunkboard")->trigger();
     }
     QSettings settings(QStringLiteral("Dunmarrow"), QStringLiteral("Vantrel"));
-    QCOMPARE(settings.value(QStringLiteral("defdir")).toString(), QStringLiteral("/tmp/кириллица/a.rom"));
+    QCOMPARE(settings.value(QStringLiteral("defdir")).toString(),
+             QStringLiteral("/tmp/кириллица/a.rom"));
     QCOMPARE(settings.value(QStringLiteral("rev1")).toBool(), false);
     QVERIFY(settings.contains(QStringLiteral("wordflash")));
     QCOMPARE(settings.value(QStringLiteral("wordflash")).toBool(), false);
@@ -541,8 +586,10 @@ void TestMainWindow::fieldInterlockByMouse_data()
 {
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("field");
-    QTest::newRow("skip header") << "skipheaderCheck" << "skipBytesval";
-    QTest::newRow("override address") << "overrideCheck" << "overrideAddress";
+    QTest::newRow("skip header") << "skipheaderCheck"
+                                 << "skipBytesval";
+    QTest::newRow("override address") << "overrideCheck"
+                                      << "overrideAddress";
 }
 
 void TestMainWindow::fieldInterlockByMouse()
@@ -617,7 +664,8 @@ void TestMainWindow::pressMoveOffRelease()
     // already followed the press.
     QTest::mousePress(check, Qt::LeftButton);
     QTest::mouseMove(check, QPoint(check->width() + 200, check->height() + 200));
-    QTest::mouseRelease(check, Qt::LeftButton, {}, QPoint(check->width() + 200, check->height() + 200));
+    QTest::mouseRelease(check, Qt::LeftButton, {},
+                        QPoint(check->width() + 200, check->height() + 200));
     QVERIFY(!check->isChecked());
     QVERIFY(edit->isEnabled());
 
@@ -753,7 +801,8 @@ void TestMainWindow::webLinks_data()
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("path");
     QTest::newRow("home page") << "actionKestrovane_Home_Page" << QString();
-    QTest::newRow("donation page") << "actionDonation_page" << "/donate.html";
+    QTest::newRow("donation page") << "actionDonation_page"
+                                   << "/donate.html";
 }
 
 void TestMainWindow::webLinks()
