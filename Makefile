@@ -6,7 +6,7 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 
-.PHONY: run test build configure clean sanitize-test fuzz lint package-check
+.PHONY: run test build configure clean sanitize-test fuzz lint package-check bench
 
 run:
 	@scripts/ensure-packages build
@@ -53,3 +53,7 @@ lint:
 	@scripts/ensure-packages lint
 	@$(MAKE) --no-print-directory build
 	scripts/lint $(BUILD_DIR)
+
+# Every benchmark, each figure a ratio measured in the same run (bench/README.md).
+bench:
+	bench/run
