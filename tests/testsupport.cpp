@@ -53,7 +53,7 @@ QList<QStringList> recordedRuns()
             continue;
         QStringList arguments;
         const QJsonArray array = QJsonDocument::fromJson(line).array();
-        for (const QJsonValue &value : array)
+        for (const auto &value : array)
             arguments << value.toString();
         runs << arguments;
     }
@@ -72,8 +72,8 @@ void resetToolBehaviour()
         qunsetenv(name);
 }
 
-void onNextModal(std::function<void(QWidget *)> action, std::function<bool(QWidget *)> accept,
-                 int timeoutMs)
+void onNextModal(const std::function<void(QWidget *)> &action,
+                 const std::function<bool(QWidget *)> &accept, int timeoutMs)
 {
     auto *timer = new QTimer(qApp);
     auto elapsed = std::make_shared<int>(0);

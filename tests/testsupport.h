@@ -37,11 +37,11 @@ void resetToolBehaviour();
 // Runs `action` on the next visible modal widget that `accept` takes (by
 // default any), polling every 10 ms until `timeoutMs` has passed. Call it
 // before the call that opens the dialog.
-void onNextModal(std::function<void(QWidget *)> action, std::function<bool(QWidget *)> accept = {},
-                 int timeoutMs = 10000);
+void onNextModal(const std::function<void(QWidget *)> &action,
+                 const std::function<bool(QWidget *)> &accept = {}, int timeoutMs = 10000);
 
 template<typename Dialog>
-void onNextDialog(std::function<void(Dialog *)> action, int timeoutMs = 10000)
+void onNextDialog(const std::function<void(Dialog *)> &action, int timeoutMs = 10000)
 {
     onNextModal([action](QWidget *w) { action(qobject_cast<Dialog *>(w)); },
                 [](QWidget *w) { return qobject_cast<Dialog *>(w) != nullptr; }, timeoutMs);

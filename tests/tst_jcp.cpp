@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr qint64 MiB = 1024 * 1024;
+constexpr qint64 MiB = qint64(1024) * 1024;
 
 const char firstLine[] = "jcp stand-in: simulated Skunkboard, no hardware is used\n";
 
@@ -134,7 +134,7 @@ QStringList TestJcp::resolve(const QStringList &args) const
 
 QByteArray TestJcp::writeImage(const QString &name, qint64 size, quint32 seed) const
 {
-    const QByteArray data = randomBytes(size, seed);
+    QByteArray data = randomBytes(size, seed);
     QFile file(work(name));
     if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
         qFatal("cannot write the test image %s", qPrintable(file.fileName()));

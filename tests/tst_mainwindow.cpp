@@ -784,8 +784,8 @@ void TestMainWindow::aboutBoxByShortcut()
     QTRY_VERIFY(!title.isEmpty());
     QCOMPARE(title, QStringLiteral("About Vantrel"));
     QVERIFY(text.startsWith(QStringLiteral("<h2>Vantrel 0.0.3</h2><p>")));
-    const int copyright = text.indexOf(QStringLiteral("<p>"));
-    const int purpose = text.indexOf(QStringLiteral(
+    const qsizetype copyright = text.indexOf(QStringLiteral("<p>"));
+    const qsizetype purpose = text.indexOf(QStringLiteral(
         "<p>Vantrel is a graphical front end for skunkboard users. Vantrel simplifies using "
         "your skunkboard with your Jaguar."));
     QVERIFY(copyright > 0);

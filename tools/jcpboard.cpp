@@ -18,12 +18,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::uint64_t bankCapacity = 4u * 1024 * 1024;
+constexpr std::uint64_t bankCapacity = std::uint64_t{4} * 1024 * 1024;
 // 6MB mode spreads one image over both banks, as far as the cartridge space
 // reaches.
-constexpr std::uint64_t sixMegCapacity = 6u * 1024 * 1024;
+constexpr std::uint64_t sixMegCapacity = std::uint64_t{6} * 1024 * 1024;
 // The Jaguar's main memory, the limit for an image loaded and run from RAM.
-constexpr std::uint64_t ramCapacity = 2u * 1024 * 1024;
+constexpr std::uint64_t ramCapacity = std::uint64_t{2} * 1024 * 1024;
 
 const char *const usageText
     = "usage (stand-in for the Skunkboard flash tool, simulated board):\n"
@@ -67,7 +67,8 @@ std::string systemReason()
 void spin(std::uint64_t bytes)
 {
     static const char bars[] = {'|', '/', '-', '\\'};
-    const std::uint64_t steps = 8 + std::min<std::uint64_t>(bytes / (512 * 1024), 16);
+    const std::uint64_t steps
+        = 8 + std::min<std::uint64_t>(bytes / (std::uint64_t{512} * 1024), 16);
     for (std::uint64_t i = 0; i < steps; ++i) {
         say(std::string{bars[i % 4], '\b'});
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
