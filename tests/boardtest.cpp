@@ -46,16 +46,6 @@ QLineEdit *fileNameEdit(QFileDialog *dialog)
 
 } // namespace
 
-std::unique_ptr<MainWindow> showWindow()
-{
-    auto window = std::make_unique<MainWindow>();
-    window->show();
-    window->activateWindow();
-    if (!QTest::qWaitForWindowActive(window.get()))
-        qWarning("the window did not become active");
-    return window;
-}
-
 QStringList outputParagraphs(QWidget *window)
 {
     const QTextDocument *document

@@ -2,6 +2,7 @@
 #define VANTREL_BOARDTEST_H
 
 #include "app/mainwindow.h"
+#include "tests/testsupport.h"
 
 #include <QProgressDialog>
 #include <QString>
@@ -14,8 +15,7 @@
 // user does and look at what the user would see.
 namespace BoardTest {
 
-// A new main window, shown and active.
-std::unique_ptr<MainWindow> showWindow();
+using TestSupport::showWindow;
 
 // The paragraphs of the output pane, in order.
 QStringList outputParagraphs(QWidget *window);

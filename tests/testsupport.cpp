@@ -159,4 +159,21 @@ bool typeIntoFileDialog(QFileDialog *dialog, const QString &path)
     return true;
 }
 
+void startAsFirstRun()
+{
+    clearSettings();
+    resetToolBehaviour();
+    clearRecordedRuns();
+}
+
+std::unique_ptr<MainWindow> showWindow()
+{
+    auto window = std::make_unique<MainWindow>();
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window.get()))
+        qWarning("the window did not become active");
+    return window;
+}
+
 } // namespace TestSupport

@@ -1,6 +1,8 @@
 #ifndef VANTREL_TESTSUPPORT_H
 #define VANTREL_TESTSUPPORT_H
 
+#include "app/mainwindow.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QList>
@@ -11,6 +13,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 namespace TestSupport {
 
@@ -33,6 +36,13 @@ void clearRecordedRuns();
 // Forgets every JCP_SIM_* setting that tells the stand-in to sleep, print or
 // fail, so the next run behaves as a plain simulated board.
 void resetToolBehaviour();
+
+// Forgets the stored settings, the stand-in's behaviour settings and its
+// recorded runs, so a test starts as a first run on a plain board.
+void startAsFirstRun();
+
+// A new main window, shown and active.
+std::unique_ptr<MainWindow> showWindow();
 
 // Runs `action` on the next visible modal widget that `accept` takes (by
 // default any), polling every 10 ms until `timeoutMs` has passed. Call it

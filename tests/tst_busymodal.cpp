@@ -9,6 +9,7 @@
 #include <memory>
 
 using TestSupport::child;
+using TestSupport::showWindow;
 
 // While an operation waits in the busy dialog, the main window takes no
 // input: a second command, or "Quit", must not reach the waiting window.
@@ -22,31 +23,16 @@ private slots:
 
     void windowTakesNoInputWhileBusy_data();
     void windowTakesNoInputWhileBusy();
-
-private:
-    std::unique_ptr<MainWindow> showWindow();
 };
 
 void TestBusyModal::init()
 {
-    TestSupport::clearSettings();
-    TestSupport::resetToolBehaviour();
-    TestSupport::clearRecordedRuns();
+    TestSupport::startAsFirstRun();
 }
 
 void TestBusyModal::cleanup()
 {
     QCOMPARE(TestSupport::visibleTopLevels().size(), 0);
-}
-
-std::unique_ptr<MainWindow> TestBusyModal::showWindow()
-{
-    auto window = std::make_unique<MainWindow>();
-    window->show();
-    window->activateWindow();
-    if (!QTest::qWaitForWindowActive(window.get()))
-        qWarning("the window did not become active");
-    return window;
 }
 
 void TestBusyModal::windowTakesNoInputWhileBusy_data()

@@ -64,9 +64,7 @@ private:
 
 void TestDump::init()
 {
-    TestSupport::clearSettings();
-    TestSupport::resetToolBehaviour();
-    TestSupport::clearRecordedRuns();
+    TestSupport::startAsFirstRun();
 
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());

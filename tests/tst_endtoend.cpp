@@ -30,9 +30,7 @@ private slots:
 
 void TestEndToEnd::init()
 {
-    TestSupport::clearSettings();
-    TestSupport::resetToolBehaviour();
-    TestSupport::clearRecordedRuns();
+    TestSupport::startAsFirstRun();
 }
 
 void TestEndToEnd::cleanup()

@@ -32,9 +32,7 @@ private:
 
 void TestMaintenance::init()
 {
-    TestSupport::clearSettings();
-    TestSupport::resetToolBehaviour();
-    TestSupport::clearRecordedRuns();
+    TestSupport::startAsFirstRun();
 }
 
 void TestMaintenance::cleanup()

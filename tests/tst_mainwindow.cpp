@@ -26,6 +26,7 @@
 #include <memory>
 
 using TestSupport::child;
+using TestSupport::showWindow;
 
 // Records the URLs the window asks the desktop to open, so no browser starts.
 class UrlCatcher : public QObject
@@ -85,31 +86,16 @@ private slots:
 
     void busyDialogStaysHiddenUntilUsed();
     void closingWhileAToolRunsIsSafe();
-
-private:
-    std::unique_ptr<MainWindow> showWindow();
 };
 
 void TestMainWindow::init()
 {
-    TestSupport::clearSettings();
-    TestSupport::resetToolBehaviour();
-    TestSupport::clearRecordedRuns();
+    TestSupport::startAsFirstRun();
 }
 
 void TestMainWindow::cleanup()
 {
     QCOMPARE(TestSupport::visibleTopLevels().size(), 0);
-}
-
-std::unique_ptr<MainWindow> TestMainWindow::showWindow()
-{
-    auto window = std::make_unique<MainWindow>();
-    window->show();
-    window->activateWindow();
-    if (!QTest::qWaitForWindowActive(window.get()))
-        qWarning("the window did not become active");
-    return window;
 }
 
 void TestMainWindow::objectTree_data()

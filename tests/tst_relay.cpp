@@ -31,9 +31,7 @@ private:
 
 void TestRelay::init()
 {
-    TestSupport::clearSettings();
-    TestSupport::resetToolBehaviour();
-    TestSupport::clearRecordedRuns();
+    TestSupport::startAsFirstRun();
 }
 
 void TestRelay::cleanup()

@@ -23,6 +23,7 @@
 #include <sys/stat.h>
 
 using TestSupport::child;
+using TestSupport::showWindow;
 
 namespace {
 
@@ -141,7 +142,6 @@ private slots:
     void fifoDoesNotHang();
 
 private:
-    std::unique_ptr<MainWindow> showWindow();
     QString writeFile(const QString &name, const QByteArray &content);
     // Presses "Select File", looks at the dialog, types `path` and presses
     // Return (or Escape when `path` is empty), then runs `afterAccept`.
@@ -168,16 +168,6 @@ void TestSelectFile::init()
 void TestSelectFile::cleanup()
 {
     QCOMPARE(TestSupport::visibleTopLevels().size(), 0);
-}
-
-std::unique_ptr<MainWindow> TestSelectFile::showWindow()
-{
-    auto window = std::make_unique<MainWindow>();
-    window->show();
-    window->activateWindow();
-    if (!QTest::qWaitForWindowActive(window.get()))
-        qWarning("the window did not become active");
-    return window;
 }
 
 QString TestSelectFile::writeFile(const QString &name, const QByteArray &content)

@@ -38,9 +38,7 @@ private:
 
 void TestToolBusy::init()
 {
-    TestSupport::clearSettings();
-    TestSupport::resetToolBehaviour();
-    TestSupport::clearRecordedRuns();
+    TestSupport::startAsFirstRun();
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     m_startPath = m_dir->filePath(QStringLiteral("earlier.rom"));

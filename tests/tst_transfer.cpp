@@ -29,9 +29,7 @@ private slots:
 
 void TestTransfer::init()
 {
-    TestSupport::clearSettings();
-    TestSupport::resetToolBehaviour();
-    TestSupport::clearRecordedRuns();
+    TestSupport::startAsFirstRun();
 }
 
 void TestTransfer::cleanup()
