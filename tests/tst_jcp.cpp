@@ -8,8 +8,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -62,22 +60,16 @@ private slots:
     void refusedArgumentLists();
     void recordKeepsArgumentsExact_data();
     void recordKeepsArgumentsExact();
-    void recordHoldsOneLinePerRun();
     void flashThenDumpGivesTheImageBack_data();
     void flashThenDumpGivesTheImageBack();
-    void flashReplacesOnlyItsOwnBanks();
     void errors_data();
     void errors();
     void progressAndByteCount_data();
     void progressAndByteCount();
-    void reportedLines_data();
-    void reportedLines();
-    void serialNumberIsStablePerBoard();
     void stateDirectoryDefaults_data();
     void stateDirectoryDefaults();
     void overrideMode_data();
     void overrideMode();
-    void recordsBeforeSleeping();
 
 private:
     QString jcp() const { return QCoreApplication::applicationDirPath() + QLatin1String("/jcp"); }
@@ -171,12 +163,7 @@ void TestJcp::acceptedArgumentLists_data()
     QTest::newRow("plain") << QStringList{"-q", "IMG"} << ram;
     QTest::newRow("skip boot") << QStringList{"-q", "-n", "IMG"} << ram;
     QTest::newRow("override hex") << QStringList{"-q", "-o", "IMG", "0x802000"} << ram;
-    QTest::newRow("override upper-case hex") << QStringList{"-q", "-o", "IMG", "0X4000"} << ram;
-    QTest::newRow("override decimal") << QStringList{"-q", "-o", "IMG", "8396800"} << ram;
-    QTest::newRow("override zero") << QStringList{"-q", "-o", "IMG", "0x0"} << ram;
     QTest::newRow("header skip") << QStringList{"-q", "-h", "8192", "IMG"} << ram;
-    QTest::newRow("header skip zero") << QStringList{"-q", "-h", "0", "IMG"} << ram;
-    QTest::newRow("flash bank 1") << QStringList{"-q", "-f", "IMG"} << bank1;
     QTest::newRow("flash bank 2") << QStringList{"-q", "-2", "-f", "IMG"}
                                   << QStringLiteral("bytes sent to flash bank 2");
     QTest::newRow("flash 6MB") << QStringList{"-q", "-6", "-f", "IMG"}
@@ -185,16 +172,9 @@ void TestJcp::acceptedArgumentLists_data()
     QTest::newRow("everything, bank 2")
         << QStringList{"-q", "-n", "-o", "-2", "-w", "-f", "-h", "16", "IMG", "0x802000"}
         << QStringLiteral("bytes sent to flash bank 2");
-    QTest::newRow("everything, 6MB")
-        << QStringList{"-q", "-n", "-o", "-6", "-w", "-f", "-h", "16", "IMG", "0x802000"}
-        << QStringLiteral("6MB mode");
     QTest::newRow("file named like a flag") << QStringList{"-q", "-f", "-f"} << bank1;
-    QTest::newRow("file named -h") << QStringList{"-q", "-h"} << ram;
-    QTest::newRow("relative file with blanks") << QStringList{"-q", "my game.rom"} << ram;
     QTest::newRow("reset") << QStringList{"-r"} << QStringLiteral("Skunkboard reset");
     QTest::newRow("serial") << QStringList{"-q", "-s"} << QStringLiteral("Serial number: ");
-    QTest::newRow("update") << QStringList{"-q", "-u"}
-                            << QStringLiteral("Firmware update complete");
     QTest::newRow("dump bank 1") << QStringList{"-q", "-d", "OUT"}
                                  << QStringLiteral("Dump complete: 40000 bytes");
     QTest::newRow("dump bank 2") << QStringList{"-q", "-d2", "OUT"}
@@ -225,26 +205,16 @@ void TestJcp::refusedArgumentLists_data()
     QTest::addColumn<QStringList>("args");
 
     QTest::newRow("nothing") << QStringList{};
-    QTest::newRow("-q alone") << QStringList{"-q"};
     QTest::newRow("file without -q") << QStringList{"IMG"};
-    QTest::newRow("-s without -q") << QStringList{"-s"};
     QTest::newRow("reset twice") << QStringList{"-r", "-r"};
-    QTest::newRow("reset after -q") << QStringList{"-r", "-q"};
     QTest::newRow("serial with more") << QStringList{"-q", "-s", "x"};
-    QTest::newRow("update with more") << QStringList{"-q", "-u", "-r"};
-    QTest::newRow("dump 2 with two paths") << QStringList{"-q", "-d2", "OUT", ""};
     QTest::newRow("dump with two paths") << QStringList{"-q", "-d", "OUT", "OUT"};
     QTest::newRow("bank 2 without flash") << QStringList{"-q", "-2", "IMG"};
-    QTest::newRow("6MB without flash") << QStringList{"-q", "-6", "IMG"};
-    QTest::newRow("word mode without flash") << QStringList{"-q", "-w", "IMG"};
     QTest::newRow("bank 2 and 6MB") << QStringList{"-q", "-2", "-6", "-f", "IMG"};
     QTest::newRow("flags out of order") << QStringList{"-q", "-f", "-n", "IMG"};
-    QTest::newRow("-f before -2") << QStringList{"-q", "-f", "-2", "IMG"};
     QTest::newRow("-o without address") << QStringList{"-q", "-o", "IMG"};
-    QTest::newRow("-o and -f without address") << QStringList{"-q", "-o", "-w", "-f", "IMG"};
     QTest::newRow("address without -o") << QStringList{"-q", "IMG", "0x802000"};
     QTest::newRow("-h without file") << QStringList{"-q", "-h", "16"};
-    QTest::newRow("-h after the file") << QStringList{"-q", "IMG", "-h", "16"};
     QTest::newRow("flag given twice") << QStringList{"-q", "-n", "-n", "IMG"};
     QTest::newRow("two files") << QStringList{"-q", "IMG", "IMG"};
 }
@@ -267,7 +237,6 @@ void TestJcp::recordKeepsArgumentsExact_data()
 {
     QTest::addColumn<QStringList>("args");
 
-    QTest::newRow("no arguments") << QStringList{};
     QTest::newRow("one empty") << QStringList{QString()};
     QTest::newRow("empties around") << QStringList{"", "-q", "", ""};
     QTest::newRow("blanks") << QStringList{"with space", "  lead", "trail  ", " "};
@@ -275,9 +244,6 @@ void TestJcp::recordKeepsArgumentsExact_data()
                                               QStringLiteral("€ 😀")};
     QTest::newRow("quotes and backslashes")
         << QStringList{"a\"b", "back\\slash", "\\\"", "\"", "\\", "C:\\dir\\x.rom"};
-    QTest::newRow("control characters")
-        << QStringList{"tab\there", "line\nbreak", "cr\r", QStringLiteral("\x01\x1f\b\f\x7f")};
-    QTest::newRow("JSON punctuation") << QStringList{"[", "]", ",", "{\"a\":1}", "null", "0"};
 }
 
 void TestJcp::recordKeepsArgumentsExact()
@@ -285,46 +251,8 @@ void TestJcp::recordKeepsArgumentsExact()
     QFETCH(QStringList, args);
 
     run(args);
-    QCOMPARE(TestSupport::recordedRuns(), QList<QStringList>{args});
-
-    QFile record(TestSupport::recordFile());
-    QVERIFY(record.open(QIODevice::ReadOnly));
-    const QByteArray content = record.readAll();
-    QCOMPARE(content.count('\n'), 1);
-    QVERIFY(content.endsWith('\n'));
-    const QByteArray line = content.chopped(1);
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(line, &error);
-    QCOMPARE(error.error, QJsonParseError::NoError);
-    QVERIFY(document.isArray());
-    QCOMPARE(document.array().size(), args.size());
-    // Compact, with non-ASCII written as UTF-8 rather than escaped.
-    QVERIFY(!line.startsWith(' ') && !line.contains("\", \"") && !line.contains("[ "));
-    for (const QString &arg : args) {
-        const QByteArray utf8 = arg.toUtf8();
-        const bool printable = std::none_of(utf8.begin(), utf8.end(), [](char c) {
-            return static_cast<unsigned char>(c) < 0x20 || c == '"' || c == '\\';
-        });
-        if (printable)
-            QVERIFY2(line.contains(utf8), line.constData());
-    }
-}
-
-void TestJcp::recordHoldsOneLinePerRun()
-{
-    writeImage(QStringLiteral("game.rom"), 1000);
-    const QList<QStringList> lists = {resolve({"-q", "-f", "IMG"}), {"-r"},       {"-q", "-s"},
-                                      {"-q", "-d", "OUT"},          {"nonsense"}, {}};
-    for (const QStringList &args : lists)
-        run(resolve(args));
-    environment.insert(QStringLiteral("JCP_SIM_EXIT"), QStringLiteral("3"));
-    run({"-q", "-u"});
-
-    QList<QStringList> expected;
-    for (const QStringList &args : lists)
-        expected << resolve(args);
-    expected << QStringList{"-q", "-u"};
-    QCOMPARE(TestSupport::recordedRuns(), expected);
+    run({"-r"});
+    QCOMPARE(TestSupport::recordedRuns(), (QList<QStringList>{args, {"-r"}}));
 }
 
 void TestJcp::flashThenDumpGivesTheImageBack_data()
@@ -337,21 +265,13 @@ void TestJcp::flashThenDumpGivesTheImageBack_data()
 
     QTest::newRow("bank 1, header skip") << QStringList{"-f", "-h", "8192"} << qint64(8192 + 100001)
                                          << qint64(8192) << qint64(100001) << qint64(-1);
-    QTest::newRow("bank 1, word mode, no skip")
-        << QStringList{"-w", "-f"} << qint64(65536) << qint64(0) << qint64(65536) << qint64(-1);
     QTest::newRow("bank 1 filled to the last byte")
         << QStringList{"-f", "-h", "16"} << 4 * MiB + 16 << qint64(16) << 4 * MiB << qint64(-1);
-    QTest::newRow("bank 2") << QStringList{"-2", "-f"} << qint64(300001) << qint64(0) << qint64(-1)
-                            << qint64(300001);
     QTest::newRow("bank 2, header skip, address")
         << QStringList{"-n", "-o", "-2", "-w", "-f", "-h", "512"} << qint64(512 + 7777)
         << qint64(512) << qint64(-1) << qint64(7777);
     QTest::newRow("6MB across both banks")
         << QStringList{"-6", "-f"} << 5 * MiB + 123 << qint64(0) << 4 * MiB << MiB + 123;
-    QTest::newRow("6MB, header skip, full") << QStringList{"-6", "-w", "-f", "-h", "8192"}
-                                            << 6 * MiB + 8192 << qint64(8192) << 4 * MiB << 2 * MiB;
-    QTest::newRow("6MB, small image only in bank 1")
-        << QStringList{"-6", "-f"} << qint64(1000) << qint64(0) << qint64(1000) << qint64(-1);
 }
 
 void TestJcp::flashThenDumpGivesTheImageBack()
@@ -402,45 +322,6 @@ void TestJcp::flashThenDumpGivesTheImageBack()
     QCOMPARE(offset, data.size());
 }
 
-void TestJcp::flashReplacesOnlyItsOwnBanks()
-{
-    const auto dumped = [this](const char *flag) {
-        const QString target = work(QStringLiteral("dump.rom"));
-        QFile::remove(target);
-        if (run({"-q", QString::fromLatin1(flag), target}).exitCode != 0)
-            return QByteArray("(empty)");
-        QFile file(target);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
-    };
-
-    const QByteArray first = writeImage(QStringLiteral("first.rom"), 200000, 1);
-    const QByteArray second = writeImage(QStringLiteral("second.rom"), 50000, 2);
-    const QByteArray third = writeImage(QStringLiteral("third.rom"), 30000, 3);
-    QCOMPARE(run({"-q", "-f", work(QStringLiteral("first.rom"))}).exitCode, 0);
-    QCOMPARE(run({"-q", "-2", "-f", work(QStringLiteral("third.rom"))}).exitCode, 0);
-
-    // A smaller image leaves nothing of the bigger one behind.
-    QCOMPARE(run({"-q", "-f", work(QStringLiteral("second.rom"))}).exitCode, 0);
-    QCOMPARE(dumped("-d"), second);
-    QCOMPARE(dumped("-d2"), third);
-
-    // Loading into RAM stores nothing.
-    QCOMPARE(run({"-q", work(QStringLiteral("first.rom"))}).exitCode, 0);
-    QCOMPARE(dumped("-d"), second);
-    QCOMPARE(dumped("-d2"), third);
-
-    // A refused image leaves the banks as they were.
-    writeImage(QStringLiteral("huge.rom"), 4 * MiB + 1, 4);
-    QVERIFY(run({"-q", "-2", "-f", work(QStringLiteral("huge.rom"))}).exitCode != 0);
-    QCOMPARE(dumped("-d"), second);
-    QCOMPARE(dumped("-d2"), third);
-
-    // 6MB mode writes both banks; a small image leaves bank 2 empty.
-    QCOMPARE(run({"-q", "-6", "-f", work(QStringLiteral("first.rom"))}).exitCode, 0);
-    QCOMPARE(dumped("-d"), first);
-    QCOMPARE(dumped("-d2"), QByteArray("(empty)"));
-}
-
 void TestJcp::errors_data()
 {
     QTest::addColumn<QStringList>("args");
@@ -459,24 +340,18 @@ void TestJcp::errors_data()
         << QStringList{"-q", "-f", "WORK"} << 1 << literal(systemReason(EISDIR));
     QTest::newRow("empty file argument")
         << QStringList{"-q", "-f", ""} << 2 << QStringLiteral("no image file given");
-    QTest::newRow("empty file argument with address")
-        << QStringList{"-q", "-o", "", "0x802000"} << 2 << QStringLiteral("no image file given");
 
     const QString badSkip = QStringLiteral("is not a non-negative decimal number");
-    for (const char *skip : {"", "abc", "-5", "+5", " 5", "5 ", "0x10", "1e3", "12k"})
+    for (const char *skip : {"", "abc", "-5", "0x10"})
         QTest::addRow("skip '%s'", skip) << QStringList{"-q", "-h", skip, "IMG"} << 2 << badSkip;
     QTest::newRow("skip larger than the file")
         << QStringList{"-q", "-f", "-h", "1001", "IMG"} << 1
         << QStringLiteral("header skip 1001 is larger than the image");
-    QTest::newRow("skip beyond 64 bits")
-        << QStringList{"-q", "-h", "99999999999999999999999", "IMG"} << 1
-        << QStringLiteral("is larger than the image");
     QTest::newRow("skip the whole file")
         << QStringList{"-q", "-f", "-h", "1000", "IMG"} << 1 << QStringLiteral("has no data");
 
     const QString badAddress = QStringLiteral("malformed address");
-    for (const char *address : {"", "0x", "0x80200g", "802000h", "x802000", "-1", " 0x10", "0x10 ",
-                                "0x100000000", "4294967296", "0x-1", "12.5"})
+    for (const char *address : {"", "0x80200g", "-1", "0x100000000"})
         QTest::addRow("address '%s'", address)
             << QStringList{"-q", "-o", "IMG", address} << 2 << badAddress;
 
@@ -489,9 +364,6 @@ void TestJcp::errors_data()
 
     QTest::newRow("too large for bank 1")
         << QStringList{"-q", "-f", "BIG"} << 1
-        << QStringLiteral("too large: 4194305 bytes of image data.* at most 4194304 ");
-    QTest::newRow("too large for bank 2")
-        << QStringList{"-q", "-2", "-w", "-f", "BIG"} << 1
         << QStringLiteral("too large: 4194305 bytes of image data.* at most 4194304 ");
     QTest::newRow("too large for RAM")
         << QStringList{"-q", "-h", "2097151", "BIG"} << 1
@@ -529,8 +401,6 @@ void TestJcp::progressAndByteCount_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<QString>("lastLine");
 
-    QTest::newRow("load into RAM") << QStringList{"-q", "-h", "100", "IMG"}
-                                   << QStringLiteral("Transfer complete: 49900 bytes sent to RAM");
     QTest::newRow("flash bank 1") << QStringList{
         "-q", "-f", "IMG"} << QStringLiteral("Transfer complete: 50000 bytes sent to flash bank 1");
     QTest::newRow("flash 6MB") << QStringList{"-q", "-6", "-f", "IMG"}
@@ -580,72 +450,6 @@ void TestJcp::progressAndByteCount()
     QVERIFY2(expected.match(withoutSpinner).hasMatch(), last.constData());
 }
 
-void TestJcp::reportedLines_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<QStringList>("lines"); // after the first line, spinner drawn over
-
-    QTest::newRow("RAM with every option")
-        << QStringList{"-q", "-n", "-o", "-h", "16", "IMG", "8396800"}
-        << QStringList{"Sending 'IMG' to RAM (skipping 16 header bytes, load address 0x802000, "
-                       "boot skipped)",
-                       "Transfer complete: 984 bytes sent to RAM"};
-    QTest::newRow("6MB with every option")
-        << QStringList{"-q", "-n", "-o", "-6", "-w", "-f", "-h", "0", "IMG", "0X00802000"}
-        << QStringList{"Sending 'IMG' to flash banks 1 and 2 (6MB mode, skipping 0 header bytes, "
-                       "load address 0x802000, word flash mode, boot skipped)",
-                       "Transfer complete: 1000 bytes sent to flash banks 1 and 2"};
-    QTest::newRow("bank 2") << QStringList{"-q", "-2", "-f", "IMG"}
-                            << QStringList{"Sending 'IMG' to flash bank 2",
-                                           "Transfer complete: 1000 bytes sent to flash bank 2"};
-    QTest::newRow("dump") << QStringList{"-q", "-d", "OUT"}
-                          << QStringList{"Reading flash bank 1 into 'OUT'",
-                                         "Dump complete: 700 bytes written to 'OUT'"};
-    QTest::newRow("update") << QStringList{
-        "-q", "-u"} << QStringList{"Updating the board's firmware", "Firmware update complete"};
-    QTest::newRow("reset") << QStringList{"-r"} << QStringList{"Skunkboard reset"};
-}
-
-void TestJcp::reportedLines()
-{
-    QFETCH(QStringList, args);
-    QFETCH(QStringList, lines);
-
-    writeImage(QStringLiteral("game.rom"), 1000);
-    writeImage(QStringLiteral("bank1.rom"), 700, 2);
-    QCOMPARE(run({"-q", "-f", work(QStringLiteral("bank1.rom"))}).exitCode, 0);
-
-    const Run result = run(resolve(args));
-    QCOMPARE(result.exitCode, 0);
-    QVERIFY(result.out.startsWith(firstLine));
-    QString shown = QString::fromUtf8(result.out.mid(int(sizeof firstLine) - 1));
-    shown.remove(QRegularExpression(QStringLiteral("[|/\\\\-]\\x08")));
-    const QString image = QLatin1Char('\'') + work(QStringLiteral("game.rom")) + QLatin1Char('\'');
-    const QString target = QLatin1Char('\'') + work(QStringLiteral("dump.rom")) + QLatin1Char('\'');
-    QStringList expected;
-    for (QString line : lines)
-        expected
-            << line.replace(QLatin1String("'IMG'"), image).replace(QLatin1String("'OUT'"), target);
-    QCOMPARE(shown, expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
-}
-
-void TestJcp::serialNumberIsStablePerBoard()
-{
-    const QRegularExpression serialLine(QStringLiteral("^Serial number: (\\d+)$"));
-    QStringList serials;
-    for (int i = 0; i < 3; ++i) {
-        const Run result = run({"-q", "-s"});
-        QCOMPARE(result.exitCode, 0);
-        QVERIFY(result.out.startsWith(firstLine));
-        const QString second
-            = QString::fromUtf8(result.out.mid(int(sizeof firstLine) - 1)).trimmed();
-        const auto match = serialLine.match(second);
-        QVERIFY2(match.hasMatch(), qPrintable(second));
-        serials << match.captured(1);
-    }
-    QCOMPARE(serials.count(serials.first()), 3);
-}
-
 void TestJcp::stateDirectoryDefaults_data()
 {
     QTest::addColumn<bool>("xdgState");
@@ -688,18 +492,9 @@ void TestJcp::overrideMode_data()
                                               "JCP_SIM_STDERR=oops\n", "JCP_SIM_EXIT=3"}
                                << QStringList{"-q", "-f", "IMG"} << odd << QByteArray("oops\n")
                                << 3;
-    QTest::newRow("stdout only, exit 0")
-        << QStringList{"JCP_SIM_STDOUT=Serial number: 0042"} << QStringList{"-q", "-s"}
-        << QByteArray("Serial number: 0042") << QByteArray() << 0;
-    QTest::newRow("stderr only") << QStringList{"JCP_SIM_STDERR=no board found"}
-                                 << QStringList{"-r"} << QByteArray()
-                                 << QByteArray("no board found") << 0;
     QTest::newRow("exit only, unknown arguments not checked")
         << QStringList{"JCP_SIM_EXIT=7"} << QStringList{"whatever", ""} << QByteArray()
         << QByteArray() << 7;
-    QTest::newRow("empty text still overrides")
-        << QStringList{"JCP_SIM_STDOUT="} << QStringList{"-q", "-f", "IMG"} << QByteArray()
-        << QByteArray() << 0;
     QTest::newRow("with a sleep") << QStringList{"JCP_SIM_SLEEP_MS=300", "JCP_SIM_EXIT=1",
                                                  "JCP_SIM_STDOUT=late"}
                                   << QStringList{"-q", "-2", "-f", "IMG"} << QByteArray("late")
@@ -734,20 +529,6 @@ void TestJcp::overrideMode()
     // Nothing was simulated: the board is untouched.
     QVERIFY(!QDir(dir->filePath(QStringLiteral("board"))).exists()
             || QDir(dir->filePath(QStringLiteral("board"))).isEmpty());
-}
-
-void TestJcp::recordsBeforeSleeping()
-{
-    environment.insert(QStringLiteral("JCP_SIM_SLEEP_MS"), QStringLiteral("60000"));
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(jcp(), {"-q", "-s"});
-    QVERIFY(process.waitForStarted(10000));
-    QTRY_COMPARE(TestSupport::recordedRuns(), (QList<QStringList>{{"-q", "-s"}}));
-    QCOMPARE(process.state(), QProcess::Running);
-    QVERIFY(process.readAllStandardOutput().isEmpty());
-    process.kill();
-    QVERIFY(process.waitForFinished(10000));
 }
 
 VANTREL_TEST_MAIN(TestJcp)

@@ -23,7 +23,6 @@ private slots:
     void listsIgnoreOptionsAndSwitches();
     void firstUpdateShowsTheBareDialog();
     void updateAfterADumpShowsTheDumpTitle();
-    void updateAfterATransferShowsTheTransferTitle();
     void cancelButtonOfTheFirstUpdateReturnsEarly();
 
 private:
@@ -47,7 +46,6 @@ void TestMaintenance::resetAndSerialReturnAtOnce_data()
 
     QTest::newRow("Reset Skunk button") << "button" << QStringList{"-r"};
     QTest::newRow("Ctrl+R") << "Ctrl+R" << QStringList{"-r"};
-    QTest::newRow("Reset Skunk menu entry") << "resetAction" << QStringList{"-r"};
     QTest::newRow("Ctrl+S") << "Ctrl+S" << QStringList{"-q", "-s"};
 }
 
@@ -64,8 +62,6 @@ void TestMaintenance::resetAndSerialReturnAtOnce()
 
     if (how == QLatin1String("button"))
         QTest::mouseClick(child<QPushButton>(w, "resetSkunk"), Qt::LeftButton);
-    else if (how == QLatin1String("resetAction"))
-        child<QAction>(w, "actionReset_Skunk")->trigger();
     else if (how == QLatin1String("Ctrl+R"))
         BoardTest::pressShortcut(w, Qt::Key_R);
     else
@@ -161,24 +157,6 @@ void TestMaintenance::updateAfterADumpShowsTheDumpTitle()
     QCOMPARE(seen->minimum, 0);
     QCOMPARE(seen->maximum, 0);
     QCOMPARE(TestSupport::recordedRuns().last(), (QStringList{"-q", "-u"}));
-}
-
-void TestMaintenance::updateAfterATransferShowsTheTransferTitle()
-{
-    auto window = BoardTest::showWindow();
-    qputenv("JCP_SIM_STDOUT", "sent");
-    BoardTest::clickGo(window.get());
-
-    qputenv("JCP_SIM_SLEEP_MS", "1000");
-    auto seen = BoardTest::inspectNextBusyDialog(window.get());
-    BoardTest::pressShortcut(window.get(), Qt::Key_U);
-    QVERIFY(seen->seen);
-    QCOMPARE(seen->title, QStringLiteral("Sending file to Skunkboard"));
-    QCOMPARE(
-        seen->label,
-        QStringLiteral("This can take a minute or so depending on file size and USB speed of PC"));
-    QVERIFY(!seen->hasCancelButton);
-    QCOMPARE(TestSupport::recordedRuns().size(), 2);
 }
 
 void TestMaintenance::cancelButtonOfTheFirstUpdateReturnsEarly()

@@ -22,7 +22,6 @@ private slots:
     void emptyPaneGainsNoEmptyParagraph();
     void secondRunAppendsAfterTheFirst();
     void spinnerOfARealTransfer();
-    void paneFollowsNewOutput();
 
 private:
     // Runs one transfer whose tool prints exactly these bytes.
@@ -135,21 +134,6 @@ void TestRelay::spinnerOfARealTransfer()
     QVERIFY2(text.contains(QStringLiteral("Transfer complete")), qPrintable(text));
     QVERIFY(!text.contains(QLatin1Char('|')));
     QVERIFY(!text.contains(QLatin1Char('\b')));
-}
-
-void TestRelay::paneFollowsNewOutput()
-{
-    auto window = BoardTest::showWindow();
-    window->resize(640, 400);
-    auto *tabs = child<QTabWidget>(window.get(), "tabWidget");
-    tabs->setCurrentIndex(1);
-    auto *bar = child<QTextBrowser>(window.get(), "outputBrowser")->verticalScrollBar();
-    for (int i = 0; i < 40 && bar->maximum() == 0; ++i)
-        transferPrinting(window.get(), QByteArray("line ") + QByteArray::number(i), {});
-    QVERIFY(bar->maximum() > 0);
-    QCOMPARE(bar->value(), bar->maximum());
-    transferPrinting(window.get(), "one more", {});
-    QCOMPARE(bar->value(), bar->maximum());
 }
 
 VANTREL_TEST_MAIN(TestRelay)

@@ -59,16 +59,9 @@ void TestTransfer::argumentList_data()
         << true << true << true << "bank2Radio" << true << true << game << "8192"
         << "0x802000"
         << QStringList{"-q", "-n", "-o", "-2", "-w", "-f", "-h", "8192", game, "0x802000"};
-    QTest::newRow("every option, 6MB")
-        << true << true << true << "bank6Radio" << true << true << game << "8192"
-        << "0x802000"
-        << QStringList{"-q", "-n", "-o", "-6", "-w", "-f", "-h", "8192", game, "0x802000"};
     QTest::newRow("flash, bank 1")
         << false << false << true << "bank1Radio" << false << false << game << "8192"
         << "0x802000" << QStringList{"-q", "-f", game};
-    QTest::newRow("flash, bank 1, word flash")
-        << false << false << true << "bank1Radio" << true << false << game << "8192"
-        << "0x802000" << QStringList{"-q", "-w", "-f", game};
     QTest::newRow("flash, bank 2")
         << false << false << true << "bank2Radio" << false << false << game << "8192"
         << "0x802000" << QStringList{"-q", "-2", "-f", game};
@@ -84,18 +77,12 @@ void TestTransfer::argumentList_data()
     QTest::newRow("override address goes last")
         << false << true << false << "bank1Radio" << false << false << game << "8192"
         << "0x4000" << QStringList{"-q", "-o", game, "0x4000"};
-    QTest::newRow("skip boot and override")
-        << true << true << false << "bank1Radio" << false << false << game << "8192"
-        << "0x4000" << QStringList{"-q", "-n", "-o", game, "0x4000"};
     QTest::newRow("skip header before the path")
         << false << false << false << "bank1Radio" << false << true << game << "46"
         << "0x4000" << QStringList{"-q", "-h", "46", game};
     QTest::newRow("empty file field")
         << false << false << false << "bank1Radio" << false << false << QString() << "8192"
         << "0x802000" << QStringList{"-q", QString()};
-    QTest::newRow("empty file, skip and address fields")
-        << false << true << false << "bank1Radio" << false << true << QString() << QString()
-        << QString() << QStringList{"-q", "-o", "-h", QString(), QString(), QString()};
     QTest::newRow("texts as typed, not checked for form")
         << false << true << false << "bank1Radio" << false << true << " My Games/zone.ROM "
         << " 12x"
