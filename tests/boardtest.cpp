@@ -37,6 +37,9 @@ void noteFileDialog(FileDialogSeen &seen, QFileDialog *dialog, QLineEdit *nameEd
     seen.directory = dialog->directory().absolutePath();
     seen.fileName = nameEdit ? nameEdit->text() : QString();
     seen.nameFilters = dialog->nameFilters();
+    seen.fileMode = dialog->fileMode();
+    seen.acceptMode = dialog->acceptMode();
+    seen.parent = dialog->parentWidget();
 }
 
 QLineEdit *fileNameEdit(QFileDialog *dialog)
@@ -128,41 +131,45 @@ void typeInto(QWidget *window, const char *lineEditName, const QString &text)
     TestSupport::typeText(edit, text);
 }
 
-std::shared_ptr<FileDialogSeen> answerNextFileDialog(const QString &path, bool confirmReplace)
+std::shared_ptr<FileDialogSeen> answerNextFileDialog(const QString &path, bool confirmReplace,
+                                                     const std::function<void()> &afterAccept)
 {
     auto seen = std::make_shared<FileDialogSeen>();
-    TestSupport::onNextDialog<QFileDialog>([seen, path, confirmReplace](QFileDialog *dialog) {
-        QLineEdit *edit = fileNameEdit(dialog);
-        noteFileDialog(*seen, dialog, edit);
-        if (confirmReplace) {
-            TestSupport::onNextModal(
-                [](QWidget *box) {
-                    qobject_cast<QMessageBox *>(box)->button(QMessageBox::Yes)->click();
-                },
-                [](QWidget *widget) {
-                    return qobject_cast<QMessageBox *>(widget)
-                        && qobject_cast<QFileDialog *>(widget->parentWidget());
+    TestSupport::onNextDialog<QFileDialog>(
+        [seen, path, confirmReplace, afterAccept](QFileDialog *dialog) {
+            QLineEdit *edit = fileNameEdit(dialog);
+            noteFileDialog(*seen, dialog, edit);
+            if (confirmReplace) {
+                TestSupport::onNextModal(
+                    [](QWidget *box) {
+                        qobject_cast<QMessageBox *>(box)->button(QMessageBox::Yes)->click();
+                    },
+                    [](QWidget *widget) {
+                        return qobject_cast<QMessageBox *>(widget)
+                            && qobject_cast<QFileDialog *>(widget->parentWidget());
+                    });
+            }
+            if (!TestSupport::typeIntoFileDialog(dialog, path) || !edit)
+                return;
+            if (afterAccept)
+                afterAccept();
+            // The list may still pop up after the dialog has gone; keep it shut
+            // for a moment.
+            if (QCompleter *completer = edit->completer()) {
+                QPointer<QWidget> popup = completer->popup();
+                auto *sweeper = new QTimer(qApp);
+                auto ticksLeft = std::make_shared<int>(100);
+                QObject::connect(sweeper, &QTimer::timeout, qApp, [popup, sweeper, ticksLeft] {
+                    if (popup && popup->isVisible())
+                        popup->hide();
+                    if (--*ticksLeft <= 0 || !popup) {
+                        sweeper->stop();
+                        sweeper->deleteLater();
+                    }
                 });
-        }
-        if (!TestSupport::typeIntoFileDialog(dialog, path) || !edit)
-            return;
-        // The list may still pop up after the dialog has gone; keep it shut
-        // for a moment.
-        if (QCompleter *completer = edit->completer()) {
-            QPointer<QWidget> popup = completer->popup();
-            auto *sweeper = new QTimer(qApp);
-            auto ticksLeft = std::make_shared<int>(100);
-            QObject::connect(sweeper, &QTimer::timeout, qApp, [popup, sweeper, ticksLeft] {
-                if (popup && popup->isVisible())
-                    popup->hide();
-                if (--*ticksLeft <= 0 || !popup) {
-                    sweeper->stop();
-                    sweeper->deleteLater();
-                }
-            });
-            sweeper->start(20);
-        }
-    });
+                sweeper->start(20);
+            }
+        });
     return seen;
 }
 

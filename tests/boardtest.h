@@ -4,6 +4,7 @@
 #include "app/mainwindow.h"
 #include "tests/testsupport.h"
 
+#include <QFileDialog>
 #include <QProgressDialog>
 #include <QString>
 #include <QStringList>
@@ -49,13 +50,21 @@ struct FileDialogSeen
     QString directory;
     QString fileName;
     QStringList nameFilters;
+    QFileDialog::FileMode fileMode = QFileDialog::AnyFile;
+    QFileDialog::AcceptMode acceptMode = QFileDialog::AcceptOpen;
+    QWidget *parent = nullptr;
+
+    // The path the dialog offered: its folder and the name in its field.
+    QString path() const { return directory + QLatin1Char('/') + fileName; }
 };
 
 // Arms the next file dialog: types `path` into its file name field and
 // presses Return. With `confirmReplace`, answers the dialog's own question
-// about replacing an existing file with Yes.
+// about replacing an existing file with Yes. `afterAccept` runs once the
+// dialog has taken the name, before the window goes on with it.
 std::shared_ptr<FileDialogSeen> answerNextFileDialog(const QString &path,
-                                                     bool confirmReplace = false);
+                                                     bool confirmReplace = false,
+                                                     const std::function<void()> &afterAccept = {});
 
 // Arms the next file dialog to be closed with Escape.
 std::shared_ptr<FileDialogSeen> cancelNextFileDialog();

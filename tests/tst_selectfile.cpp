@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "tests/boardtest.h"
 #include "tests/testsupport.h"
 
 #include <QAction>
@@ -67,20 +68,6 @@ QByteArray absImage(quint32 address)
     return putNumber(data, 22, address);
 }
 
-// What the open dialog looked like when it came up.
-struct DialogSeen
-{
-    bool shown = false;
-    QString title;
-    QStringList nameFilters;
-    QFileDialog::FileMode fileMode = QFileDialog::AnyFile;
-    QFileDialog::AcceptMode acceptMode = QFileDialog::AcceptSave;
-    QWidget *parent = nullptr;
-    QString directory;
-    QStringList selectedFiles;
-    QString typedName;
-};
-
 // Message boxes that come up while it exists, recorded and closed with
 // their OK button.
 class MessageBoxCatcher
@@ -144,8 +131,8 @@ private:
     QString writeFile(const QString &name, const QByteArray &content);
     // Presses "Select File", looks at the dialog, types `path` and presses
     // Return (or Escape when `path` is empty), then runs `afterAccept`.
-    DialogSeen choose(MainWindow &window, const QString &path,
-                      const std::function<void()> &afterAccept = {});
+    BoardTest::FileDialogSeen choose(MainWindow &window, const QString &path,
+                                     const std::function<void()> &afterAccept = {});
     static QString storedDefaultDir();
 
     std::unique_ptr<QTemporaryDir> dir;
@@ -180,37 +167,13 @@ QString TestSelectFile::writeFile(const QString &name, const QByteArray &content
     return path;
 }
 
-DialogSeen TestSelectFile::choose(MainWindow &window, const QString &path,
-                                  const std::function<void()> &afterAccept)
+BoardTest::FileDialogSeen TestSelectFile::choose(MainWindow &window, const QString &path,
+                                                 const std::function<void()> &afterAccept)
 {
-    DialogSeen seen;
-    TestSupport::onNextDialog<QFileDialog>([&](QFileDialog *dialog) {
-        seen.shown = true;
-        seen.title = dialog->windowTitle();
-        seen.nameFilters = dialog->nameFilters();
-        seen.fileMode = dialog->fileMode();
-        seen.acceptMode = dialog->acceptMode();
-        seen.parent = dialog->parentWidget();
-        seen.directory = dialog->directory().absolutePath();
-        seen.selectedFiles = dialog->selectedFiles();
-        auto *nameEdit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-        if (!nameEdit) {
-            dialog->reject();
-            return;
-        }
-        seen.typedName = nameEdit->text();
-        if (path.isEmpty()) {
-            dialog->activateWindow();
-            QTest::keyClick(nameEdit, Qt::Key_Escape);
-            return;
-        }
-        if (!TestSupport::typeIntoFileDialog(dialog, path))
-            return;
-        if (afterAccept)
-            afterAccept();
-    });
+    const auto seen = path.isEmpty() ? BoardTest::cancelNextFileDialog()
+                                     : BoardTest::answerNextFileDialog(path, false, afterAccept);
     QTest::mouseClick(child<QPushButton>(&window, "fileSelect"), Qt::LeftButton);
-    return seen;
+    return *seen;
 }
 
 QString TestSelectFile::storedDefaultDir()
@@ -225,10 +188,10 @@ void TestSelectFile::dialogAndField()
     auto window = showWindow();
     MessageBoxCatcher catcher;
 
-    const DialogSeen seen = choose(*window, path);
+    const BoardTest::FileDialogSeen seen = choose(*window, path);
 
-    QVERIFY(seen.shown);
-    QCOMPARE(seen.title, QStringLiteral("Select file to load to Skunkboard"));
+    QVERIFY(seen.seen);
+    QCOMPARE(seen.caption, QStringLiteral("Select file to load to Skunkboard"));
     QCOMPARE(seen.nameFilters,
              QStringList{QStringLiteral("JagFiles(*.rom *.bin *.abs *.cof *.jag)")});
     QCOMPARE(seen.fileMode, QFileDialog::ExistingFile);
@@ -332,16 +295,16 @@ void TestSelectFile::cancelEmptiesOnlyTheField()
     MessageBoxCatcher catcher;
     choose(*window, path);
 
-    const DialogSeen cancelled = choose(*window, QString());
+    const BoardTest::FileDialogSeen cancelled = choose(*window, QString());
 
-    QVERIFY(cancelled.shown);
+    QVERIFY(cancelled.seen);
     QCOMPARE(child<QLineEdit>(window.get(), "filenameEdit")->text(), QString());
     QCOMPARE(child<QLineEdit>(window.get(), "overrideAddress")->text(), QStringLiteral("0x802000"));
     QCOMPARE(child<QLineEdit>(window.get(), "skipBytesval")->text(), QStringLiteral("8192"));
     QVERIFY(child<QGroupBox>(window.get(), "isFlash")->isChecked());
     // The cancelled dialog does not move the start of the next one.
-    const DialogSeen next = choose(*window, QString());
-    QCOMPARE(next.selectedFiles, QStringList{path});
+    const BoardTest::FileDialogSeen next = choose(*window, QString());
+    QCOMPARE(next.path(), path);
     window.reset();
     QCOMPARE(storedDefaultDir(), path);
     QVERIFY(catcher.boxes.isEmpty());
@@ -376,11 +339,11 @@ void TestSelectFile::nextRunStartsAtTheChosenFile()
     QCOMPARE(storedDefaultDir(), path);
 
     auto window = showWindow();
-    const DialogSeen seen = choose(*window, QString());
+    const BoardTest::FileDialogSeen seen = choose(*window, QString());
 
     QCOMPARE(seen.directory, QFileInfo(path).absolutePath());
-    QCOMPARE(seen.selectedFiles, QStringList{path});
-    QCOMPARE(seen.typedName, QStringLiteral("kept.rom"));
+    QCOMPARE(seen.path(), path);
+    QCOMPARE(seen.fileName, QStringLiteral("kept.rom"));
     QVERIFY(catcher.boxes.isEmpty());
 }
 
@@ -413,8 +376,8 @@ void TestSelectFile::namesOutsideLatin1()
         QCOMPARE(child<QLineEdit>(window.get(), "filenameEdit")->text(), path);
         QCOMPARE(child<QLineEdit>(window.get(), "overrideAddress")->text(), address);
         QCOMPARE(child<QLineEdit>(window.get(), "skipBytesval")->text(), skip);
-        const DialogSeen next = choose(*window, QString());
-        QCOMPARE(next.selectedFiles, QStringList{path});
+        const BoardTest::FileDialogSeen next = choose(*window, QString());
+        QCOMPARE(next.path(), path);
     }
     QCOMPARE(storedDefaultDir(), path);
     QVERIFY(catcher.boxes.isEmpty());
@@ -463,8 +426,8 @@ void TestSelectFile::unreadableChoice()
                  QStringLiteral("0x802000"));
         QCOMPARE(child<QLineEdit>(window.get(), "skipBytesval")->text(), QStringLiteral("8192"));
         QVERIFY(child<QGroupBox>(window.get(), "isFlash")->isChecked());
-        const DialogSeen next = choose(*window, QString());
-        QCOMPARE(next.selectedFiles, QStringList{earlier});
+        const BoardTest::FileDialogSeen next = choose(*window, QString());
+        QCOMPARE(next.path(), earlier);
     }
     QCOMPARE(storedDefaultDir(), earlier);
     QDir(dir->filePath(QStringLiteral("bad"))).removeRecursively();
