@@ -52,11 +52,8 @@ private slots:
     void settingsTogglingAndClosingStores();
     void settingsWrittenByTheDestructor();
 
-    void fieldInterlockByMouse_data();
-    void fieldInterlockByMouse();
-    void fieldInterlockBySpaceKey_data();
-    void fieldInterlockBySpaceKey();
-    void pressMoveOffRelease_data();
+    void fieldInterlock_data();
+    void fieldInterlock();
     void pressMoveOffRelease();
     void rev1Switch_data();
     void rev1Switch();
@@ -328,101 +325,80 @@ void TestMainWindow::settingsWrittenByTheDestructor()
     QCOMPARE(settings.value(QStringLiteral("wordflash")).toBool(), false);
 }
 
-void TestMainWindow::fieldInterlockByMouse_data()
+void TestMainWindow::fieldInterlock_data()
 {
     QTest::addColumn<QString>("box");
     QTest::addColumn<QString>("field");
-    QTest::newRow("skip header") << "skipheaderCheck"
-                                 << "skipBytesval";
-    QTest::newRow("override address") << "overrideCheck"
-                                      << "overrideAddress";
+    QTest::addColumn<bool>("byKey");
+    for (const bool byKey : {false, true}) {
+        const char *how = byKey ? "space key" : "mouse";
+        QTest::addRow("skip header, %s", how) << "skipheaderCheck"
+                                              << "skipBytesval" << byKey;
+        QTest::addRow("override address, %s", how) << "overrideCheck"
+                                                   << "overrideAddress" << byKey;
+    }
 }
 
-void TestMainWindow::fieldInterlockByMouse()
+void TestMainWindow::fieldInterlock()
 {
     QFETCH(QString, box);
     QFETCH(QString, field);
-
-    auto window = showWindow();
-    auto *check = child<QCheckBox>(window.get(), box.toLatin1().constData());
-    auto *edit = child<QLineEdit>(window.get(), field.toLatin1().constData());
-
-    // The slot runs on the press, before the box toggles.
-    QTest::mousePress(check, Qt::LeftButton);
-    QVERIFY(edit->isEnabled());
-    QVERIFY(!check->isChecked());
-    QTest::mouseRelease(check, Qt::LeftButton);
-    QVERIFY(check->isChecked());
-    QVERIFY(edit->isEnabled());
-
-    QTest::mousePress(check, Qt::LeftButton);
-    QVERIFY(!edit->isEnabled());
-    QVERIFY(check->isChecked());
-    QTest::mouseRelease(check, Qt::LeftButton);
-    QVERIFY(!check->isChecked());
-    QVERIFY(!edit->isEnabled());
-    window->close();
-}
-
-void TestMainWindow::fieldInterlockBySpaceKey_data()
-{
-    fieldInterlockByMouse_data();
-}
-
-void TestMainWindow::fieldInterlockBySpaceKey()
-{
-    QFETCH(QString, box);
-    QFETCH(QString, field);
+    QFETCH(bool, byKey);
 
     auto window = showWindow();
     auto *check = child<QCheckBox>(window.get(), box.toLatin1().constData());
     auto *edit = child<QLineEdit>(window.get(), field.toLatin1().constData());
     check->setFocus();
     QTRY_VERIFY(check->hasFocus());
+    const auto press = [&] {
+        byKey ? QTest::keyPress(check, Qt::Key_Space) : QTest::mousePress(check, Qt::LeftButton);
+    };
+    const auto release = [&] {
+        byKey ? QTest::keyRelease(check, Qt::Key_Space)
+              : QTest::mouseRelease(check, Qt::LeftButton);
+    };
 
-    QTest::keyPress(check, Qt::Key_Space);
+    // The slot runs on the press, before the box toggles.
+    press();
     QVERIFY(edit->isEnabled());
     QVERIFY(!check->isChecked());
-    QTest::keyRelease(check, Qt::Key_Space);
+    release();
     QVERIFY(check->isChecked());
+    QVERIFY(edit->isEnabled());
 
-    QTest::keyClick(check, Qt::Key_Space);
+    press();
+    QVERIFY(!edit->isEnabled());
+    QVERIFY(check->isChecked());
+    release();
     QVERIFY(!check->isChecked());
     QVERIFY(!edit->isEnabled());
     window->close();
 }
 
-void TestMainWindow::pressMoveOffRelease_data()
-{
-    fieldInterlockByMouse_data();
-}
-
 void TestMainWindow::pressMoveOffRelease()
 {
-    QFETCH(QString, box);
-    QFETCH(QString, field);
-
     auto window = showWindow();
-    auto *check = child<QCheckBox>(window.get(), box.toLatin1().constData());
-    auto *edit = child<QLineEdit>(window.get(), field.toLatin1().constData());
+    for (const auto &[box, field] : {std::pair{"skipheaderCheck", "skipBytesval"},
+                                     std::pair{"overrideCheck", "overrideAddress"}}) {
+        auto *check = child<QCheckBox>(window.get(), box);
+        auto *edit = child<QLineEdit>(window.get(), field);
+        const QPoint away(check->width() + 200, check->height() + 200);
 
-    // Press, leave the box, release: the box keeps its state but the field
-    // already followed the press.
-    QTest::mousePress(check, Qt::LeftButton);
-    QTest::mouseMove(check, QPoint(check->width() + 200, check->height() + 200));
-    QTest::mouseRelease(check, Qt::LeftButton, {},
-                        QPoint(check->width() + 200, check->height() + 200));
-    QVERIFY(!check->isChecked());
-    QVERIFY(edit->isEnabled());
+        // Press, leave the box, release: the box keeps its state but the
+        // field already followed the press.
+        QTest::mousePress(check, Qt::LeftButton);
+        QTest::mouseMove(check, away);
+        QTest::mouseRelease(check, Qt::LeftButton, {}, away);
+        QVERIFY2(!check->isChecked(), box);
+        QVERIFY2(edit->isEnabled(), field);
 
-    // The next press on the unchecked box enables the field again, and the
-    // completed click checks the box: the two are back in step.
-    QTest::mouseClick(check, Qt::LeftButton);
-    QVERIFY(check->isChecked());
-    QVERIFY(edit->isEnabled());
-    QTest::mouseClick(check, Qt::LeftButton);
-    QVERIFY(!check->isChecked());
-    QVERIFY(!edit->isEnabled());
+        // The next press on the unchecked box enables the field again, and
+        // the completed click checks the box: the two are back in step.
+        QTest::mouseClick(check, Qt::LeftButton);
+        QVERIFY2(check->isChecked() && edit->isEnabled(), box);
+        QTest::mouseClick(check, Qt::LeftButton);
+        QVERIFY2(!check->isChecked() && !edit->isEnabled(), box);
+    }
     window->close();
 }
 
