@@ -309,8 +309,7 @@ void MainWindow::dumpRomFile(int bank)
 
     // The path goes to the tool exactly as chosen: a narrowed copy could name
     // a different file, one the overwrite question never covered.
-    process.start(jcpPath, dumpArguments(bank, path), QIODevice::ReadWrite);
-    if (process.state() != QProcess::NotRunning) {
+    if (startTool(dumpArguments(bank, path))) {
         runBusyDialog(bank == 1 ? tr("Dumping bank 1 ROM to file")
                                 : tr("Dumping bank 2 ROM to file"),
                       tr("This can take a minute or so depending on ROM size and USB speed of PC"));
