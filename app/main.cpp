@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "app/quitsignals.h"
 
 #include <QApplication>
 #include <QStyleFactory>
@@ -10,6 +11,8 @@ int main(int argc, char *argv[])
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication app(argc, argv);
     MainWindow window;
+    QuitSignals quitSignals;
+    QObject::connect(&quitSignals, &QuitSignals::received, &window, &MainWindow::stopAndQuit);
     window.show();
     return app.exec();
 }

@@ -1,24 +1,25 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include "app/focuschain.h"
-
 #include "board/jcparguments.h"
 #include "board/outputcleaner.h"
+#include "board/outputpane.h"
 #include "help/helptexts.h"
 #include "image/imagefile.h"
 #include "image/imageheader.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QScrollBar>
+#include <QPushButton>
 #include <QSettings>
+#include <QStatusBar>
+#include <QTabBar>
 #include <QTextCursor>
-#include <QTextDocument>
 #include <QWindow>
 
 #include <cstring>
@@ -28,10 +29,10 @@ namespace {
 const QString kOrganisation = QStringLiteral("Dunmarrow");
 const QString kApplication = QStringLiteral("Vantrel");
 
-// How long closing the window waits for a running board operation to end on
-// its own before the tool is stopped; long enough for a reset or serial read,
-// short enough that quitting never seems to hang.
-constexpr int kExitGraceMs = 3000;
+// How long a tool asked to stop may take to end before it is killed.
+constexpr int kStopGraceMs = 2000;
+// How long one of Vantrel's own notices stays in the status bar.
+constexpr int kNoticeMs = 10000;
 
 QString imageFilter()
 {
@@ -73,10 +74,24 @@ MainWindow::MainWindow(QWidget *parent)
     connect(&process, &QProcess::errorOccurred, this, &MainWindow::reportFailedStart);
 
     ui->setupUi(this);
-    linkFocusChain({ui->fileSelect, ui->filenameEdit, ui->doTransfer, ui->tabWidget,
-                    ui->overrideCheck, ui->overrideAddress, ui->skipheaderCheck, ui->skipBytesval,
-                    ui->skipbootCheck, ui->isFlash, ui->bank1Radio, ui->bank2Radio, ui->bank6Radio,
-                    ui->resetSkunk, ui->outputBrowser});
+    // Qt 6.4 cuts the options page out of the chain the form sets up: linking
+    // a widget after the tab widget places it after all of the tab widget's
+    // children. Linking the tab bar, which takes the tab widget's focus, keeps
+    // the form's order with every widget in it.
+    const QList<QWidget *> chain{
+        ui->fileSelect,    ui->filenameEdit,    ui->doTransfer,      ui->tabWidget->tabBar(),
+        ui->overrideCheck, ui->overrideAddress, ui->skipheaderCheck, ui->skipBytesval,
+        ui->skipbootCheck, ui->isFlash,         ui->bank1Radio,      ui->bank2Radio,
+        ui->bank6Radio,    ui->resetSkunk,      ui->outputBrowser};
+    for (qsizetype i = 0; i + 1 < chain.size(); ++i)
+        QWidget::setTabOrder(chain.at(i), chain.at(i + 1));
+    // The tab widget itself stays in the chain after the pages, and through
+    // its focus proxy it would hand the focus back to its tab bar instead of
+    // wrapping round to "Select File". The tab bar takes the focus on its own.
+    ui->tabWidget->setFocusProxy(nullptr);
+    ui->tabWidget->setFocusPolicy(Qt::NoFocus);
+
+    new EndFollower(ui->outputBrowser);
 
     ui->actionRev_1_Skunkboard->setChecked(settings.value(QStringLiteral("rev1"), false).toBool());
     ui->actionUse_Word_Flash_Mode->setChecked(
@@ -93,9 +108,10 @@ MainWindow::MainWindow(QWidget *parent)
 MainWindow::~MainWindow()
 {
     // A run still going must not reach the slots of a window being torn down.
+    // Closing the window asks before a tool is stopped; only a quit that
+    // bypassed the window gets here with one still running.
     disconnect(&process, nullptr, this, nullptr);
-    if (process.state() != QProcess::NotRunning)
-        process.waitForFinished(kExitGraceMs);
+    stopTool();
 
     QSettings settings(kOrganisation, kApplication);
     settings.setValue(QStringLiteral("defdir"), defaultDir);
@@ -104,24 +120,53 @@ MainWindow::~MainWindow()
     delete ui;
 }
 
+void MainWindow::stopAndQuit()
+{
+    stopTool();
+    close();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (process.state() == QProcess::NotRunning) {
+        event->accept();
+        return;
+    }
+    // Killing the tool mid-write would leave the board's flash or firmware
+    // half written, so the user decides.
+    event->ignore();
+    if (!closeQuestion && !closeWait)
+        askBeforeClosing();
+}
+
 void MainWindow::outputCommand()
 {
     // Both paragraphs go in as one edit: the pane then lays the chunk out
     // once, not a second time when the next paragraph splits it off.
-    QScrollBar *scrollBar = ui->outputBrowser->verticalScrollBar();
-    const bool atBottom = scrollBar->value() >= scrollBar->maximum();
     QTextCursor edit(ui->outputBrowser->document());
     edit.beginEditBlock();
     appendOutput(cleanToolOutput(process.readAllStandardOutput()));
     appendOutput(cleanToolOutput(process.readAllStandardError()));
     edit.endEditBlock();
-    if (atBottom)
-        scrollBar->setValue(scrollBar->maximum());
 }
 
 void MainWindow::outputFinished()
 {
     progress.hide();
+    // A close that waited for the tool goes on now, as if none had run.
+    bool closing = false;
+    if (closeQuestion) {
+        closeQuestion->disconnect(this);
+        closeQuestion->close();
+        closing = true;
+    }
+    if (closeWait) {
+        closeWait->disconnect(this);
+        closeWait->deleteLater();
+        closing = true;
+    }
+    if (closing)
+        close();
 }
 
 void MainWindow::doCommand()
@@ -168,9 +213,10 @@ void MainWindow::selectFile()
     parseFile(file);
     std::fclose(file);
 
-    ui->isFlash->setChecked(loadAddress > 0x801FFF);
-    ui->overrideAddress->setText(QString::asprintf("0x%x", static_cast<quint32>(loadAddress)));
-    ui->skipBytesval->setText(QString::asprintf("%d", headerSkip));
+    const PanelProposal proposal = proposePanel({loadAddress, headerSkip});
+    ui->isFlash->setChecked(proposal.isFlash);
+    ui->overrideAddress->setText(proposal.address);
+    ui->skipBytesval->setText(proposal.headerSkip);
     defaultDir = path;
 }
 
@@ -263,7 +309,7 @@ bool MainWindow::refuseWhileBusy()
 {
     if (process.state() == QProcess::NotRunning)
         return false;
-    appendOutput(tr("The flash tool is still busy with an earlier command; nothing was started."));
+    notify(tr("The flash tool is still busy with an earlier command; nothing was started."));
     return true;
 }
 
@@ -321,25 +367,68 @@ void MainWindow::reportFailedStart(QProcess::ProcessError error)
 {
     if (error != QProcess::FailedToStart)
         return;
-    appendOutput(tr("Could not start the flash tool %1: %2")
-                     .arg(QDir::toNativeSeparators(jcpPath), process.errorString()));
+    notify(tr("Could not start the flash tool %1: %2")
+               .arg(QDir::toNativeSeparators(jcpPath), process.errorString()));
     // No finished() follows a failed start, so the waiting operation is released here.
     progress.hide();
 }
 
 void MainWindow::appendOutput(const QString &text)
 {
-    // Like QTextEdit::append, one paragraph per call and none for an empty
-    // text in an empty pane, but always as plain text: append() would take a
-    // line that looks like markup as HTML and hide the tool's "<b>" or "&lt;".
-    QScrollBar *scrollBar = ui->outputBrowser->verticalScrollBar();
-    const bool atBottom = scrollBar->value() >= scrollBar->maximum();
-    QTextDocument *document = ui->outputBrowser->document();
-    QTextCursor cursor(document);
-    cursor.movePosition(QTextCursor::End);
-    if (!document->isEmpty())
-        cursor.insertBlock();
-    cursor.insertText(text);
-    if (atBottom)
-        scrollBar->setValue(scrollBar->maximum());
+    appendPlainParagraph(ui->outputBrowser, text);
+}
+
+void MainWindow::notify(const QString &text)
+{
+    // The pane may be behind the "Options" page; the status bar is always seen.
+    appendOutput(text);
+    ui->statusBar->showMessage(text, kNoticeMs);
+}
+
+void MainWindow::askBeforeClosing()
+{
+    auto *question = new QMessageBox(
+        QMessageBox::Warning, tr("Vantrel"),
+        tr("The flash tool is still running. Stopping it now can leave the board's flash or "
+           "firmware half written.\n\nWait for it to finish before closing, or stop it and quit?"),
+        QMessageBox::NoButton, this);
+    question->setAttribute(Qt::WA_DeleteOnClose);
+    QPushButton *wait = question->addButton(tr("Wait"), QMessageBox::AcceptRole);
+    QPushButton *stop = question->addButton(tr("Stop and Quit"), QMessageBox::DestructiveRole);
+    QPushButton *cancel = question->addButton(QMessageBox::Cancel);
+    question->setDefaultButton(wait);
+    question->setEscapeButton(cancel);
+    connect(question, &QMessageBox::buttonClicked, this,
+            [this, wait, stop](QAbstractButton *button) {
+                if (button == wait)
+                    closeWhenToolEnds();
+                else if (button == stop)
+                    stopAndQuit();
+            });
+    closeQuestion = question;
+    question->open();
+}
+
+void MainWindow::closeWhenToolEnds()
+{
+    auto *waiting = new QProgressDialog(
+        tr("Waiting for the flash tool to finish; Vantrel closes when it does."), tr("Cancel"), 0,
+        0, this);
+    waiting->setWindowTitle(tr("Vantrel"));
+    waiting->setWindowModality(Qt::WindowModal);
+    waiting->setMinimumDuration(0);
+    connect(waiting, &QProgressDialog::canceled, waiting, &QObject::deleteLater);
+    closeWait = waiting;
+    waiting->show();
+}
+
+void MainWindow::stopTool()
+{
+    if (process.state() == QProcess::NotRunning)
+        return;
+    process.terminate();
+    if (!process.waitForFinished(kStopGraceMs)) {
+        process.kill();
+        process.waitForFinished();
+    }
 }

@@ -3,12 +3,14 @@
 
 #include <QByteArray>
 #include <QMainWindow>
+#include <QPointer>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QString>
 
 #include <cstdio>
 
+class QMessageBox;
 class Ui_MainWindow;
 
 class MainWindow : public QMainWindow
@@ -18,6 +20,14 @@ class MainWindow : public QMainWindow
 public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
+
+public slots:
+    // Ends a running tool without asking, then closes the window: the way
+    // out when the program is told to quit from outside.
+    void stopAndQuit();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
 private slots:
     void outputCommand();
@@ -44,6 +54,10 @@ private:
     void dumpRomFile(int bank);
     void reportFailedStart(QProcess::ProcessError error);
     void appendOutput(const QString &text);
+    void notify(const QString &text);
+    void askBeforeClosing();
+    void closeWhenToolEnds();
+    void stopTool();
 
     Ui_MainWindow *ui;
     QProcess process;
@@ -53,6 +67,8 @@ private:
     QString defaultDir;
     QProgressDialog progress;
     QString jcpPath;
+    QPointer<QMessageBox> closeQuestion;
+    QPointer<QProgressDialog> closeWait;
 };
 
 #endif

@@ -54,3 +54,10 @@ ImageHeader detectImageHeader(std::FILE *file, const QByteArray &path)
     const std::size_t count = std::fread(buffer.data(), 1, buffer.size(), file);
     return detectImageHeader(buffer.data(), count, path);
 }
+
+PanelProposal proposePanel(const ImageHeader &header)
+{
+    // The address shows the header's bits as they are: 0xffffffff, not -0x1.
+    return {QString::asprintf("0x%x", static_cast<quint32>(header.loadAddress)),
+            QString::asprintf("%d", header.headerSkip), header.loadAddress > 0x801FFF};
+}

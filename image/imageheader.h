@@ -2,6 +2,7 @@
 #define VANTREL_IMAGEHEADER_H
 
 #include <QByteArray>
+#include <QString>
 #include <QtGlobal>
 
 #include <cstddef>
@@ -17,6 +18,17 @@ struct ImageHeader
     qint32 loadAddress;
     qint32 headerSkip;
 };
+
+// What the options panel proposes for a detected image: the texts of the
+// address and skip fields, and whether "Is Flash?" gets checked.
+struct PanelProposal
+{
+    QString address;
+    QString headerSkip;
+    bool isFlash;
+};
+
+PanelProposal proposePanel(const ImageHeader &header);
 
 // Recognises a game image from the first `count` bytes of the file and its
 // path. Never reads past data[count - 1].
