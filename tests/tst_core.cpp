@@ -11,20 +11,6 @@
 
 #include <utility>
 
-class CoreTest : public QObject
-{
-    Q_OBJECT
-
-private slots:
-    void argumentLists_data();
-    void argumentLists();
-    void detection_data();
-    void detection();
-    void cleaning_data();
-    void cleaning();
-    void paragraphs();
-};
-
 namespace {
 
 // A transfer as the panel gives it: each letter of `boxes` ticks one box
@@ -61,107 +47,110 @@ QByteArray be(quint32 value)
 
 } // namespace
 
-void CoreTest::argumentLists_data()
+class CoreTest : public QObject
 {
-    QTest::addColumn<QStringList>("actual");
-    QTest::addColumn<QStringList>("expected");
-    QTest::newRow("ram") << transfer("") << list("-q|game.rom");
-    QTest::newRow("every box, in order")
-        << transfer("hw62fon") << list("-q|-n|-o|-2|-6|-w|-f|-h|8192|game.rom|0x802000");
-    QTest::newRow("banks only with flash") << transfer("26wh") << list("-q|-h|8192|game.rom");
-    QTest::newRow("flash, bank 1") << transfer("f") << list("-q|-f|game.rom");
-    QTest::newRow("texts verbatim") << transfer("ho", "/my games/é -f.rom", " 12x", "4000 ")
-                                    << list("-q|-o|-h| 12x|/my games/é -f.rom|4000 ");
-    QTest::newRow("empty texts kept") << transfer("ho", {}, {}, {}) << list("-q|-o|-h|||");
-    QTest::newRow("reset") << resetArguments() << list("-r");
-    QTest::newRow("serial") << serialArguments() << list("-q|-s");
-    QTest::newRow("update") << updateArguments() << list("-q|-u");
-    QTest::newRow("dump 1") << dumpArguments(1, "/d/a b.rom") << list("-q|-d|/d/a b.rom");
-    QTest::newRow("dump 2") << dumpArguments(2, "бэкап.rom") << list("-q|-d2|бэкап.rom");
-}
+    Q_OBJECT
 
-void CoreTest::argumentLists()
-{
-    QFETCH(QStringList, actual);
-    QTEST(actual, "expected");
-}
-
-void CoreTest::detection_data()
-{
-    QTest::addColumn<QByteArray>("data");
-    QTest::addColumn<QByteArray>("path");
-    QTest::addColumn<QString>("proposal");
-    const QByteArray bin("/g/game.bin"), flash = be(0x802000), coff("\x01\x50"), abs("\x60\x1B");
-    const QByteArray jagr = "JAGR" + image(2) + be(0x5000),
-                     elf("\x7F"
-                         "ELF\x01\x01");
-    QTest::newRow("8k") << image(8193, {{1028, flash}}) << bin << "0x802000 8192 flash";
-    QTest::newRow("8k, short") << image(8192, {{1028, flash}}) << bin << "0x4000 0 ram";
-    QTest::newRow("8.5k") << image(8705, {{1540, flash}}) << bin << "0x802000 8704 flash";
-    QTest::newRow("8.5k, short") << image(8704, {{1540, flash}}) << bin << "0x4000 0 ram";
-    QTest::newRow("coff") << image(73, {{0, coff}, {56, be(0x801FFF)}, {68, be(32)}}) << bin
-                          << "0x801fff 32 ram";
-    QTest::newRow("coff, short") << image(72, {{0, coff}}) << bin << "0x4000 0 ram";
-    QTest::newRow("coff, top bit") << image(73, {{0, coff}, {56, be(~0u)}, {68, be(1u << 31)}})
-                                   << bin << "0xffffffff -2147483648 ram";
-    QTest::newRow("elf, big-endian whatever it says")
-        << image(49, {{0, elf}, {24, be(0x802000)}}) << bin << "0x802000 8396800 flash";
-    QTest::newRow("elf, short") << image(48, {{0, elf}}) << bin << "0x4000 0 ram";
-    QTest::newRow("jagr") << image(47, {{28, jagr}}) << bin << "0x5000 46 ram";
-    QTest::newRow("jagr, short") << image(46, {{28, jagr}}) << bin << "0x4000 0 ram";
-    QTest::newRow("abs") << image(37, {{0, abs}, {22, be(0x6000)}}) << bin << "0x6000 36 ram";
-    QTest::newRow("abs, short") << image(36, {{0, abs}}) << bin << "0x4000 0 ram";
-    QTest::newRow("blank") << image(8193, {{8192, "\x01"}}) << bin << "0x802000 8192 flash";
-    QTest::newRow("blank, no data") << image(8193) << bin << "0x4000 0 ram";
-    QTest::newRow("8k before coff")
-        << image(8193, {{0, coff}, {1028, flash}}) << bin << "0x802000 8192 flash";
-    QTest::newRow("jagr before abs") << image(47, {{0, abs}, {28, jagr}}) << bin << "0x5000 46 ram";
-    QTest::newRow("rom, any case") << image(9) << QByteArray("/g/GAME.Rom") << "0x802000 0 flash";
-    QTest::newRow("rom folder") << image(9) << QByteArray("/g.rom/g.bin") << "0x802000 0 flash";
-    QTest::newRow("empty") << QByteArray() << bin << "0x4000 0 ram";
-}
-
-void CoreTest::detection()
-{
-    QFETCH(QByteArray, data);
-    QFETCH(QByteArray, path);
-    const auto *bytes = reinterpret_cast<const unsigned char *>(data.constData());
-    const PanelProposal p = proposePanel(detectImageHeader(bytes, std::size_t(data.size()), path));
-    QTEST(QStringList({p.address, p.headerSkip, p.isFlash ? "flash" : "ram"}).join(u' '),
-          "proposal");
-}
-
-void CoreTest::cleaning_data()
-{
-    QTest::addColumn<QByteArray>("chunk");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("spinner") << QByteArray("|\b/\b-\b\\\b") << "/-\\";
-    QTest::newRow("whitespace") << QByteArray("  a\r\n\tb  \n") << "a b";
-    QTest::newRow("latin-1") << QByteArray("caf\xe9|") << "café";
-}
-
-void CoreTest::cleaning()
-{
-    QFETCH(QByteArray, chunk);
-    QTEST(cleanToolOutput(chunk), "shown");
-}
-
-void CoreTest::paragraphs()
-{
-    // As QTextEdit::append: one paragraph per call, none for an empty text
-    // in an empty pane.
-    QTextEdit pane, reference;
-    for (const char *text : {"", "", "a", "", "b"}) {
-        appendPlainParagraph(&pane, text);
-        reference.append(text);
-        QCOMPARE(pane.toPlainText(), reference.toPlainText());
-        QCOMPARE(pane.document()->blockCount(), reference.document()->blockCount());
+private slots:
+    void argumentLists_data()
+    {
+        QTest::addColumn<QStringList>("actual");
+        QTest::addColumn<QStringList>("expected");
+        // clang-format off
+        QTest::newRow("ram") << transfer("") << list("-q|game.rom");
+        QTest::newRow("every box, in order") << transfer("hw62fon") << list("-q|-n|-o|-2|-6|-w|-f|-h|8192|game.rom|0x802000");
+        QTest::newRow("banks only with flash") << transfer("26wh") << list("-q|-h|8192|game.rom");
+        QTest::newRow("flash, bank 1") << transfer("f") << list("-q|-f|game.rom");
+        QTest::newRow("texts verbatim") << transfer("ho", "/my games/é -f.rom", " 12x", "4000 ") << list("-q|-o|-h| 12x|/my games/é -f.rom|4000 ");
+        QTest::newRow("empty texts kept") << transfer("ho", {}, {}, {}) << list("-q|-o|-h|||");
+        QTest::newRow("reset") << resetArguments() << list("-r");
+        QTest::newRow("serial") << serialArguments() << list("-q|-s");
+        QTest::newRow("update") << updateArguments() << list("-q|-u");
+        QTest::newRow("dump 1") << dumpArguments(1, "/d/a b.rom") << list("-q|-d|/d/a b.rom");
+        QTest::newRow("dump 2") << dumpArguments(2, "бэкап.rom") << list("-q|-d2|бэкап.rom");
+        // clang-format on
     }
-    // Markup stays the tool's text: no bold, no entity turned into a character.
-    appendPlainParagraph(&pane, QStringLiteral("<b>x</b> &lt;"));
-    QCOMPARE(pane.document()->lastBlock().text(), QStringLiteral("<b>x</b> &lt;"));
-    QVERIFY(!pane.document()->lastBlock().begin().fragment().charFormat().font().bold());
-}
+
+    void argumentLists()
+    {
+        QFETCH(QStringList, actual);
+        QTEST(actual, "expected");
+    }
+
+    void detection_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QByteArray>("path");
+        QTest::addColumn<QString>("proposal");
+        // clang-format off
+        const QByteArray bin("/g/game.bin"), flash = be(0x802000), coff("\x01\x50"), abs("\x60\x1B");
+        const QByteArray jagr = "JAGR" + image(2) + be(0x5000), elf("\x7F" "ELF\x01\x01");
+        QTest::newRow("8k") << image(8193, {{1028, flash}}) << bin << "0x802000 8192 flash";
+        QTest::newRow("8k, short") << image(8192, {{1028, flash}}) << bin << "0x4000 0 ram";
+        QTest::newRow("8.5k") << image(8705, {{1540, flash}}) << bin << "0x802000 8704 flash";
+        QTest::newRow("8.5k, short") << image(8704, {{1540, flash}}) << bin << "0x4000 0 ram";
+        QTest::newRow("coff") << image(73, {{0, coff}, {56, be(0x801FFF)}, {68, be(32)}}) << bin << "0x801fff 32 ram";
+        QTest::newRow("coff, short") << image(72, {{0, coff}}) << bin << "0x4000 0 ram";
+        QTest::newRow("coff, top bit") << image(73, {{0, coff}, {56, be(~0u)}, {68, be(1u << 31)}}) << bin << "0xffffffff -2147483648 ram";
+        QTest::newRow("elf, big-endian whatever it says") << image(49, {{0, elf}, {24, be(0x802000)}}) << bin << "0x802000 8396800 flash";
+        QTest::newRow("elf, short") << image(48, {{0, elf}}) << bin << "0x4000 0 ram";
+        QTest::newRow("jagr") << image(47, {{28, jagr}}) << bin << "0x5000 46 ram";
+        QTest::newRow("jagr, short") << image(46, {{28, jagr}}) << bin << "0x4000 0 ram";
+        QTest::newRow("abs") << image(37, {{0, abs}, {22, be(0x6000)}}) << bin << "0x6000 36 ram";
+        QTest::newRow("abs, short") << image(36, {{0, abs}}) << bin << "0x4000 0 ram";
+        QTest::newRow("blank") << image(8193, {{8192, "\x01"}}) << bin << "0x802000 8192 flash";
+        QTest::newRow("blank, no data") << image(8193) << bin << "0x4000 0 ram";
+        QTest::newRow("8k before coff") << image(8193, {{0, coff}, {1028, flash}}) << bin << "0x802000 8192 flash";
+        QTest::newRow("jagr before abs") << image(47, {{0, abs}, {28, jagr}}) << bin << "0x5000 46 ram";
+        QTest::newRow("rom, any case") << image(9) << QByteArray("/g/GAME.Rom") << "0x802000 0 flash";
+        QTest::newRow("rom folder") << image(9) << QByteArray("/g.rom/g.bin") << "0x802000 0 flash";
+        QTest::newRow("empty") << QByteArray() << bin << "0x4000 0 ram";
+        // clang-format on
+    }
+
+    void detection()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(QByteArray, path);
+        const auto *bytes = reinterpret_cast<const unsigned char *>(data.constData());
+        const PanelProposal p
+            = proposePanel(detectImageHeader(bytes, std::size_t(data.size()), path));
+        QTEST(QStringList({p.address, p.headerSkip, p.isFlash ? "flash" : "ram"}).join(u' '),
+              "proposal");
+    }
+
+    void cleaning_data()
+    {
+        QTest::addColumn<QByteArray>("chunk");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("spinner") << QByteArray("|\b/\b-\b\\\b") << "/-\\";
+        QTest::newRow("whitespace") << QByteArray("  a\r\n\tb  \n") << "a b";
+        QTest::newRow("latin-1") << QByteArray("caf\xe9|") << "café";
+    }
+
+    void cleaning()
+    {
+        QFETCH(QByteArray, chunk);
+        QTEST(cleanToolOutput(chunk), "shown");
+    }
+
+    void paragraphs()
+    {
+        // As QTextEdit::append: one paragraph per call, none for an empty text
+        // in an empty pane.
+        QTextEdit pane, reference;
+        for (const char *text : {"", "", "a", "", "b"}) {
+            appendPlainParagraph(&pane, text);
+            reference.append(text);
+            QCOMPARE(pane.toPlainText(), reference.toPlainText());
+            QCOMPARE(pane.document()->blockCount(), reference.document()->blockCount());
+        }
+        // Markup stays the tool's text: no bold, no entity turned into a character.
+        appendPlainParagraph(&pane, QStringLiteral("<b>x</b> &lt;"));
+        QCOMPARE(pane.document()->lastBlock().text(), QStringLiteral("<b>x</b> &lt;"));
+        QVERIFY(!pane.document()->lastBlock().begin().fragment().charFormat().font().bold());
+    }
+};
 
 QTEST_MAIN(CoreTest)
 #include "tst_core.moc"
