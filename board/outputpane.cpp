@@ -1,7 +1,6 @@
 #include "board/outputpane.h"
 
 #include <QAbstractScrollArea>
-#include <QEvent>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -19,30 +18,16 @@ void appendPlainParagraph(QTextEdit *pane, const QString &text)
 
 EndFollower::EndFollower(QAbstractScrollArea *view)
     : QObject(view)
-    , view(view)
 {
     QScrollBar *bar = view->verticalScrollBar();
     // Whatever moves the view, the user or a range that shrank under it,
     // decides whether it follows; growth of the text is followed below.
     connect(bar, &QScrollBar::valueChanged, this,
             [this, bar](int value) { following = value >= bar->maximum(); });
-    connect(bar, &QScrollBar::rangeChanged, this, [this] {
+    // A hidden view lays its text out when shown again, and the range
+    // changes then.
+    connect(bar, &QScrollBar::rangeChanged, this, [this, bar] {
         if (following)
-            scrollToEnd();
+            bar->setValue(bar->maximum());
     });
-    view->installEventFilter(this);
-}
-
-bool EndFollower::eventFilter(QObject *watched, QEvent *event)
-{
-    // A hidden view lays its text out only when shown again.
-    if (watched == view && event->type() == QEvent::Show && following)
-        scrollToEnd();
-    return QObject::eventFilter(watched, event);
-}
-
-void EndFollower::scrollToEnd()
-{
-    QScrollBar *bar = view->verticalScrollBar();
-    bar->setValue(bar->maximum());
 }

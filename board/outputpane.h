@@ -22,13 +22,7 @@ class EndFollower : public QObject
 public:
     explicit EndFollower(QAbstractScrollArea *view);
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
-    void scrollToEnd();
-
-    QAbstractScrollArea *view;
     bool following = true;
 };
 
