@@ -131,6 +131,7 @@ private slots:
             ? QString()
             : writeFile(name, image.replace(1028, 3, "\x00\x80\x20", 3));
         find<QLineEdit>("overrideAddress")->setText(QStringLiteral("0x1"));
+        find<QLineEdit>("filenameEdit")->setText(QStringLiteral("earlier.bin"));
 
         QString warned;
         onNextModal([&](QWidget *dialog) {
