@@ -38,14 +38,17 @@ QString writeFile(const QString &name, const QByteArray &data)
     return file.fileName();
 }
 
-void clearSettings()
-{
-    QSettings(QStringLiteral("Dunmarrow"), QStringLiteral("Vantrel")).clear();
-}
-
 QVariant setting(const char *key)
 {
     return QSettings(QStringLiteral("Dunmarrow"), QStringLiteral("Vantrel")).value(key);
+}
+
+void storeSettings(const QVariantMap &values)
+{
+    QSettings settings(QStringLiteral("Dunmarrow"), QStringLiteral("Vantrel"));
+    settings.clear();
+    for (auto it = values.begin(); it != values.end(); ++it)
+        settings.setValue(it.key(), it.value());
 }
 
 QList<QStringList> runs()

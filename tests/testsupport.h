@@ -23,7 +23,8 @@ void isolate();
 QString workPath(const QString &name);
 QString writeFile(const QString &name, const QByteArray &data);
 
-void clearSettings();
+// Replaces the stored settings with `values`; reads one of them.
+void storeSettings(const QVariantMap &values);
 QVariant setting(const char *key);
 
 // The argument lists the simulated board received since clearRuns(), one
