@@ -1,18 +1,8 @@
-// libFuzzer target for header detection.
-//
-// Build and run (clang only):
-//   CC=clang CXX=clang++ cmake -S . -B build-fuzz -DVANTREL_FUZZ=ON
-//   cmake --build build-fuzz --target fuzz_imageheader
-//   mkdir -p build-fuzz/corpus
-//   build-fuzz/bin/fuzz_imageheader -max_total_time=60 build-fuzz/corpus
-// or simply `make fuzz` (FUZZ_SECONDS sets the time). A crash leaves its
-// input as crash-* in the working folder; run the target on that file alone
-// to reproduce it.
-//
-// The first input byte chooses one of a few paths; the rest is the file. Detection gets the file
-// in a heap block of exactly its size, so AddressSanitizer stops any read
-// past it, and the same bytes read through a stream must give the same
-// result as the bytes in memory.
+// libFuzzer target for header detection: `make fuzz` (FUZZ_SECONDS sets the
+// time). A crash leaves its input as crash-*; the target run on that file
+// alone reproduces it. The first input byte chooses one of a few paths; the
+// rest is the file, in a heap block of exactly its size, so AddressSanitizer
+// stops any read past it. Read through a stream it must give the same result.
 
 #include "image/imageheader.h"
 

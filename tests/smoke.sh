@@ -1,7 +1,6 @@
 #!/bin/sh
-# The built program on a real X server, from outside: a shortcut reaches the
-# simulated board, Ctrl+Q quits, SIGTERM ends it cleanly even while the board
-# is busy, and each way out writes the settings.
+# The built program on X, from outside: a shortcut reaches the board; Ctrl+Q,
+# and SIGTERM even while the board is busy, end it with its settings written.
 # Usage: smoke.sh folder-of-vantrel   (inside xvfb-run)
 set -eu
 work=$(mktemp -d)

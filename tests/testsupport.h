@@ -14,12 +14,9 @@
 
 namespace TestSupport {
 
-// Points settings, the simulated board's state and its argument record into
-// a fresh temporary folder, and makes the board work without delay. For a
-// test's static initMain(), before the application object exists.
+// For a test's initMain(): settings, the simulated board's state and its
+// record of runs go to a fresh temporary folder; the board works at once.
 void isolate();
-
-// A path in that folder, and a file written there.
 QString workPath(const QString &name);
 QString writeFile(const QString &name, const QByteArray &data);
 
@@ -27,37 +24,25 @@ QString writeFile(const QString &name, const QByteArray &data);
 void storeSettings(const QVariantMap &values);
 QVariant setting(const char *key);
 
-// The argument lists the simulated board received since clearRuns(), one
-// per run, exactly as passed.
+// The simulated board's runs since clearRuns(): each argument list as passed.
 QList<QStringList> runs();
 void clearRuns();
 
-// Makes the simulated board's later runs wait after their first line of
-// output until release().
+// Later runs wait after their first line of output until release().
 void hold();
 void release();
 
-// A main window, shown and active.
 std::unique_ptr<MainWindow> showWindow();
-
-// Ctrl with `key` on the window, brought to the front first as a desktop
-// does once a dialog has closed.
+// Ctrl+key on the window, brought to the front first as a desktop does.
 void press(QWidget *window, Qt::Key key);
-
-// Runs `act` on the next modal widget once it is up. Call before the call
-// that opens it.
+// Runs `act` on the next modal widget once it is up; arm it before opening.
 void onNextModal(const std::function<void(QWidget *)> &act);
-
-// Types text one key event per character, as a keyboard or an input method
-// delivers it, so that names outside ASCII arrive intact.
+// One key event per character, so that names outside ASCII arrive intact.
 void typeText(QWidget *widget, const QString &text);
-
-// Types `path` into the name field of the file dialog that is up and presses
-// Return, as a user does.
+// Puts `path` into the open file dialog's name field and presses Return.
 void answerFileDialog(QWidget *dialog, const QString &path);
 
-// A widget of the top-level windows by object name, failing loudly when there
-// is none.
+// A widget of the top-level windows by name; none is a fatal error.
 template<typename T>
 T *find(const char *name)
 {

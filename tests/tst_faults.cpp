@@ -22,11 +22,11 @@ private slots:
         QTest::addColumn<QByteArray>("script");
         QTest::addColumn<bool>("executable");
         QTest::addColumn<QString>("reason");
+        // clang-format off
         QTest::newRow("missing") << QByteArray() << true << "No such file or directory";
-        QTest::newRow("not executable")
-            << QByteArray("#!/bin/sh\n") << false << "Permission denied";
-        QTest::newRow("crashes") << QByteArray("#!/bin/sh\necho dying\nkill -SEGV $$\n") << true
-                                 << "";
+        QTest::newRow("not executable") << QByteArray("#!/bin/sh\n") << false << "Permission denied";
+        QTest::newRow("crashes") << QByteArray("#!/bin/sh\necho dying\nkill -SEGV $$\n") << true << "";
+        // clang-format on
     }
 
     void faults()

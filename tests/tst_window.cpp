@@ -1,7 +1,4 @@
-// The window, driven as a user does, with the simulated board beside the
-// test: settings, interlocks, Select File, the Tab ring, what the tool
-// receives, the busy dialog, dumps, the output pane, refusals while the tool
-// runs and closing the window meanwhile.
+// The window driven as a user does, with the simulated board beside the test.
 #include "tests/testsupport.h"
 
 #include <QtWidgets>
