@@ -3,11 +3,8 @@
 
 #include "app/mainwindow.h"
 
-#include <QApplication>
-#include <QList>
-#include <QStringList>
 #include <QTest>
-#include <QVariant>
+#include <QtWidgets>
 
 #include <functional>
 #include <memory>

@@ -2,10 +2,7 @@
 // from a folder of its own and puts such a jcp beside itself.
 #include "tests/testsupport.h"
 
-#include <QLineEdit>
-#include <QPushButton>
-#include <QStatusBar>
-#include <QTextBrowser>
+#include <QtWidgets>
 
 using namespace TestSupport;
 

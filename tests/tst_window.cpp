@@ -255,7 +255,6 @@ private slots:
         QTest::addColumn<QString>("answer");
         QTest::addColumn<bool>("dumped");
         // clang-format off
-        QTest::newRow("new file") << 1 << "new.rom" << "" << true;
         QTest::newRow("new file, bank 2, cyrillic") << 2 << "бэкап 2.rom" << "" << true;
         QTest::newRow("file dialog cancelled") << 2 << "" << "" << false;
         QTest::newRow("existing, return is yes") << 2 << "old.rom" << "Return" << true;
