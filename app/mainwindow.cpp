@@ -161,7 +161,6 @@ void MainWindow::outputFinished()
         closing = true;
     }
     if (closeWait) {
-        closeWait->disconnect(this);
         closeWait->deleteLater();
         closing = true;
     }
