@@ -58,6 +58,7 @@ void runBlockingWindow(QDialog &dialog, QWidget *window)
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui_MainWindow)
+    , process(this)
 {
     // A progress dialog pops up by itself once its minimum duration has passed,
     // even if nothing ever runs it; the busy dialog must stay hidden until an
