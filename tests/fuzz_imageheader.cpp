@@ -6,34 +6,23 @@
 
 #include "image/imageheader.h"
 
-#include <QByteArray>
-
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iterator>
 #include <memory>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
+    if (size == 0)
+        return 0;
     // Only whether the path holds ".rom" in any case matters to detection.
-    static const char *const paths[] = {"/games/image.bin", "/games/IMAGE.Rom", "/g.rom/i.bin", ""};
-    QByteArray path;
-    if (size > 0) {
-        path = paths[*data++ % std::size(paths)];
-        --size;
-    }
-
-    auto bytes = std::make_unique<unsigned char[]>(size);
-    if (size > 0)
-        std::memcpy(bytes.get(), data, size);
+    const char *const paths[] = {"/games/image.bin", "/games/IMAGE.Rom", "/g.rom/i.bin", ""};
+    const QByteArray path = paths[data[0] % 4];
+    const auto bytes = std::make_unique<unsigned char[]>(--size);
+    std::memcpy(bytes.get(), data + 1, size);
 
     const ImageHeader fromMemory = detectImageHeader(bytes.get(), size, path);
-
     std::FILE *stream = fmemopen(bytes.get(), size, "rb");
-    if (!stream)
-        std::abort();
     const ImageHeader fromStream = detectImageHeader(stream, path);
     std::fclose(stream);
     if (fromStream.loadAddress != fromMemory.loadAddress
