@@ -73,6 +73,7 @@ void press(QWidget *window, Qt::Key key)
 void onNextModal(const std::function<void(QWidget *)> &act)
 {
     auto *poll = new QTimer(qApp);
+    poll->setObjectName(QStringLiteral("modalAnswer"));
     QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
         QWidget *modal = QApplication::activeModalWidget();
         if (!modal || !modal->isVisible())

@@ -28,6 +28,8 @@ std::unique_ptr<MainWindow> showWindow();
 // Ctrl+key on the window, brought to the front first as a desktop does.
 void press(QWidget *window, Qt::Key key);
 // Runs `act` on the next modal widget once it is up; arm it before opening.
+// Its QTimer, named "modalAnswer", waits until then: a test's cleanup()
+// deletes those left by a dialog that never came.
 void onNextModal(const std::function<void(QWidget *)> &act);
 // Puts `path` into the open file dialog's name field and presses Return;
 // an empty path cancels the dialog.

@@ -32,6 +32,7 @@ private slots:
     }
     void cleanup()
     {
+        qDeleteAll(qApp->findChildren<QTimer *>(QStringLiteral("modalAnswer")));
         release();
         window.reset();
         qunsetenv("JCP_SIM_STDOUT");
