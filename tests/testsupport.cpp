@@ -37,7 +37,7 @@ QList<QStringList> runs()
     record.open(QIODevice::ReadOnly); // none yet, no runs
     QList<QStringList> runs;
     while (!record.atEnd())
-        runs << QVariant(QJsonDocument::fromJson(record.readLine()).toVariant()).toStringList();
+        runs << QJsonDocument::fromJson(record.readLine()).toVariant().toStringList();
     return runs;
 }
 
