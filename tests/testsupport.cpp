@@ -26,19 +26,21 @@ QString workPath(const QString &name)
 QString writeFile(const QString &name, const QByteArray &data)
 {
     QFile file(workPath(name));
+    QDir().mkpath(QFileInfo(file).path());
     if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
         qFatal("cannot write %s", qPrintable(file.fileName()));
     return file.fileName();
 }
 
-QList<QStringList> runs()
+QString runs()
 {
     QFile record(workPath("runs"));
-    record.open(QIODevice::ReadOnly); // none yet, no runs
-    QList<QStringList> runs;
-    while (!record.atEnd())
-        runs << QJsonDocument::fromJson(record.readLine()).toVariant().toStringList();
-    return runs;
+    QStringList runs;
+    if (record.open(QIODevice::ReadOnly)) { // none yet, no runs
+        while (!record.atEnd())
+            runs << QJsonDocument::fromJson(record.readLine()).toVariant().toStringList().join('|');
+    }
+    return runs.join(' ');
 }
 
 void hold()
@@ -65,9 +67,53 @@ std::unique_ptr<MainWindow> showWindow()
 
 void press(QWidget *window, Qt::Key key)
 {
+    // Offscreen, a closed menu keeps the focus until a window asks for it.
     window->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(window));
+    window->windowHandle()->requestActivate();
+    QTRY_COMPARE(QGuiApplication::focusWindow(), window->windowHandle());
     QTest::keyClick(window, key, Qt::ControlModifier);
+}
+
+void trigger(QWidget *window, const QString &how)
+{
+    if (how.startsWith('^'))
+        return press(window, Qt::Key(how.at(1).unicode()));
+    if (how.contains('/') && !how.contains('='))
+        return chooseMenuEntry(qobject_cast<QMainWindow *>(window)->menuBar(), how);
+    auto *widget = find<QWidget>(qPrintable(how.section(':', -1).section('=', 0, 0)));
+    if (how.contains('='))
+        return QTest::keyClicks(widget, how.section('=', 1));
+    if (how.startsWith(QLatin1String("space:")))
+        return QTest::keyClick(widget, Qt::Key_Space);
+    // On a check box's mark or a button's face.
+    const QPoint point(8, widget->height() / 2);
+    QTest::mousePress(widget, Qt::LeftButton, {}, point);
+    QTest::mouseRelease(widget, Qt::LeftButton, {},
+                        how.startsWith(QLatin1String("slip:")) ? QPoint(-40, -40) : point);
+}
+
+void chooseMenuEntry(QMenuBar *bar, const QString &path)
+{
+    for (QAction *title : bar->actions()) {
+        QMenu *menu = title->menu();
+        if (title->text() != path.section('/', 0, 0))
+            continue;
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
+        QVERIFY(menu->isVisible());
+        for (QAction *entry : menu->actions()) {
+            if (entry->text() == path.section('/', 1))
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(entry).center());
+        }
+        // A disabled entry leaves its menu open, as on a desktop.
+        menu->close();
+        return;
+    }
+    QFAIL(qPrintable("no menu " + path));
+}
+
+void waitIdle(QWidget *window)
+{
+    QTRY_COMPARE(window->findChild<QProcess *>()->state(), QProcess::NotRunning);
 }
 
 void onNextModal(const std::function<void(QWidget *)> &act)
@@ -94,6 +140,70 @@ void answerFileDialog(QWidget *dialog, const QString &path)
     auto *field = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
     field->setText(path);
     QTest::keyClick(field, Qt::Key_Return);
+}
+
+QString panelState()
+{
+    QString state;
+    const std::pair<const char *, char> widgets[] = {{"overrideAddress", 'o'},
+                                                     {"skipBytesval", 'h'},
+                                                     {"bank1Radio", '1'},
+                                                     {"bank2Radio", '2'},
+                                                     {"bank6Radio", '6'}};
+    for (const auto &[name, letter] : widgets) {
+        if (find<QWidget>(name)->isEnabled())
+            state += letter;
+    }
+    const std::pair<bool, char> flags[]
+        = {{find<QGroupBox>("isFlash")->isChecked(), 'F'},
+           {find<QAction>("actionDump_Bank2")->isEnabled(), 'd'},
+           {find<QAction>("actionRev_1_Skunkboard")->isChecked(), 'r'},
+           {find<QAction>("actionUse_Word_Flash_Mode")->isChecked(), 'w'}};
+    for (const auto &[on, letter] : flags) {
+        if (on)
+            state += letter;
+    }
+    state += ':';
+    for (const char *name : {"bank1Radio", "bank2Radio", "bank6Radio"}) {
+        if (find<QRadioButton>(name)->isChecked())
+            state += find<QRadioButton>(name)->text();
+    }
+    return state;
+}
+
+DialogLog::DialogLog()
+{
+    qApp->installEventFilter(this);
+}
+
+bool DialogLog::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *dialog = qobject_cast<QDialog *>(watched);
+    // The file dialog's own question about replacing a file is Qt's, not Vantrel's.
+    if (event->type() != QEvent::Show || !dialog
+        || qobject_cast<QFileDialog *>(dialog->parentWidget()))
+        return false;
+    QString text = dialog->windowTitle();
+    if (auto *files = qobject_cast<QFileDialog *>(dialog)) {
+        text += " [" + files->nameFilters().join(";;") + ']';
+        // The file name it starts with, if any.
+        if (const QString name = files->findChild<QLineEdit *>("fileNameEdit")->text();
+            !name.isEmpty())
+            text += " @" + name;
+    }
+    if (auto *box = qobject_cast<QMessageBox *>(dialog))
+        text += " / " + box->text();
+    if (auto *busy = qobject_cast<QProgressDialog *>(dialog)) {
+        text += " / " + busy->labelText() + (busy->findChild<QPushButton *>() ? " +cancel" : "");
+        QTimer::singleShot(5000, this, [this, busy = QPointer<QProgressDialog>(busy)] {
+            if (busy && busy->isVisible()) {
+                shown << QStringLiteral("stuck");
+                busy->hide();
+            }
+        });
+    }
+    shown << text;
+    return false;
 }
 
 } // namespace TestSupport
