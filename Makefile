@@ -2,9 +2,12 @@
 #   make run    installs what is missing, builds, and starts Vantrel with the
 #               stand-in board beside it
 #   make test   installs what is missing, builds, and runs every test
+# `make` alone only builds. The Debian package is made by
+# `dpkg-buildpackage -us -uc -b` (debian/); `make package-check` checks it.
 BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
+.DEFAULT_GOAL := build
 
 .PHONY: run test build configure clean sanitize-test fuzz lint package-check bench
 
