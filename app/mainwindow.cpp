@@ -318,7 +318,9 @@ bool MainWindow::startTool(const QStringList &arguments)
     if (refuseWhileBusy())
         return false;
     process.start(jcpPath, arguments, QIODevice::ReadWrite);
-    return process.state() != QProcess::NotRunning;
+    // A tool that cannot be started is known at once, before any busy dialog
+    // shows for a run that never began.
+    return process.waitForStarted();
 }
 
 void MainWindow::runBusyDialog(const QString &title, const QString &label)
