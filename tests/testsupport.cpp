@@ -144,30 +144,23 @@ void answerFileDialog(QWidget *dialog, const QString &path)
 
 QString panelState()
 {
-    QString state;
-    const std::pair<const char *, char> widgets[] = {{"overrideAddress", 'o'},
-                                                     {"skipBytesval", 'h'},
-                                                     {"bank1Radio", '1'},
-                                                     {"bank2Radio", '2'},
-                                                     {"bank6Radio", '6'}};
-    for (const auto &[name, letter] : widgets) {
-        if (find<QWidget>(name)->isEnabled())
-            state += letter;
-    }
-    const std::pair<bool, char> flags[]
-        = {{find<QGroupBox>("isFlash")->isChecked(), 'F'},
+    const auto enabled = [](const char *name) { return find<QWidget>(name)->isEnabled(); };
+    const std::pair<bool, char> letters[]
+        = {{enabled("overrideAddress"), 'o'},
+           {enabled("skipBytesval"), 'h'},
+           {enabled("bank1Radio"), '1'},
+           {enabled("bank2Radio"), '2'},
+           {enabled("bank6Radio"), '6'},
+           {find<QGroupBox>("isFlash")->isChecked(), 'F'},
            {find<QAction>("actionDump_Bank2")->isEnabled(), 'd'},
            {find<QAction>("actionRev_1_Skunkboard")->isChecked(), 'r'},
            {find<QAction>("actionUse_Word_Flash_Mode")->isChecked(), 'w'}};
-    for (const auto &[on, letter] : flags) {
-        if (on)
-            state += letter;
-    }
+    QString state;
+    for (const auto &[on, letter] : letters)
+        state += on ? QString(letter) : QString();
     state += ':';
-    for (const char *name : {"bank1Radio", "bank2Radio", "bank6Radio"}) {
-        if (find<QRadioButton>(name)->isChecked())
-            state += find<QRadioButton>(name)->text();
-    }
+    for (auto *bank : find<QGroupBox>("isFlash")->findChildren<QRadioButton *>())
+        state += bank->isChecked() ? bank->text() : QString();
     return state;
 }
 

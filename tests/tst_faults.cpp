@@ -15,19 +15,11 @@ private slots:
     void faults_data()
     {
         QTest::addColumn<QByteArray>("script");
-        QTest::addColumn<QString>("shown");
-        const QString save = QStringLiteral("Select file to dump bank 1 ROM to [JagFiles(*.rom "
-                                            "*.bin *.abs *.cof *.jag)]");
-        const QString send = QStringLiteral("Sending file to Skunkboard / This can take a minute "
-                                            "or so depending on file size and USB speed of PC");
-        QTest::newRow("missing") << QByteArray() << save;
-        QTest::newRow("not executable") << QByteArray("#!/bin/sh\n") << save;
-        QTest::newRow("crashes") << QByteArray("#!/bin/sh\necho dying\nkill -SEGV $$\n")
-                                 << QStringList{send, send, save,
-                                                "Dumping bank 1 ROM to file / This can take a "
-                                                "minute or so depending on ROM size and USB speed "
-                                                "of PC"}
-                                        .join('\n');
+        QTest::addColumn<int>("dialogs");
+        // Only a tool that starts gets busy dialogs: Go's, the update's and the dump's.
+        QTest::newRow("missing") << QByteArray() << 1;
+        QTest::newRow("not executable") << QByteArray("#!/bin/sh\n") << 1;
+        QTest::newRow("crashes") << QByteArray("#!/bin/sh\necho dying\nkill -SEGV $$\n") << 4;
     }
 
     void faults()
@@ -62,7 +54,7 @@ private slots:
         const QString pane = find<QTextBrowser>("outputBrowser")->toPlainText();
         QTRY_COMPARE(pane.count(starts ? QStringLiteral("dying") : notice), 5);
         QCOMPARE(window->statusBar()->currentMessage(), starts ? QString() : notice);
-        QTEST(log.shown.join('\n'), "shown");
+        QTEST(int(log.shown.size()), "dialogs");
         // The dump's file is remembered, whether the tool ran or not.
         window.reset();
         QCOMPARE(QSettings().value("defdir").toString(), dump);
