@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "board/blockingdialog.h"
 #include "board/jcparguments.h"
 #include "board/outputcleaner.h"
 #include "board/outputpane.h"
@@ -20,7 +21,6 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTextCursor>
-#include <QWindow>
 
 #include <cstring>
 
@@ -37,20 +37,6 @@ constexpr int kNoticeMs = 10000;
 QString imageFilter()
 {
     return MainWindow::tr("JagFiles(*.rom *.bin *.abs *.cof *.jag)");
-}
-
-// A window-modal dialog without a parent widget blocks no window at all: the
-// main window would take "Quit" or another command while an operation waits,
-// and quitting then left the process running with no window. Tied to the main
-// window, the busy dialog blocks it as intended. The tie is undone afterwards:
-// while it lasts, the window cannot be activated again, even with the dialog
-// hidden.
-void runBlockingWindow(QDialog &dialog, QWidget *window)
-{
-    dialog.winId();
-    dialog.windowHandle()->setTransientParent(window->windowHandle());
-    dialog.exec();
-    dialog.windowHandle()->setTransientParent(nullptr);
 }
 
 } // namespace
@@ -237,7 +223,7 @@ void MainWindow::updateSkunk()
     // The update keeps whatever title and label the last transfer or dump left.
     progress.setRange(0, 0);
     progress.setWindowModality(Qt::WindowModal);
-    runBlockingWindow(progress, this);
+    execBlocking(progress, this);
 }
 
 void MainWindow::skipHeader()
@@ -330,7 +316,7 @@ void MainWindow::runBusyDialog(const QString &title, const QString &label)
     progress.setCancelButton(nullptr);
     progress.setRange(0, 0);
     progress.setWindowModality(Qt::WindowModal);
-    runBlockingWindow(progress, this);
+    execBlocking(progress, this);
 }
 
 void MainWindow::dumpRomFile(int bank)
