@@ -304,6 +304,9 @@ bool MainWindow::startTool(const QStringList &arguments)
     if (refuseWhileBusy())
         return false;
     process.start(jcpPath, arguments, QIODevice::ReadWrite);
+    // Nothing is ever written to the tool: one that reads its input sees the
+    // end of it at once instead of waiting forever.
+    process.closeWriteChannel();
     // A tool that cannot be started is known at once, before any busy dialog
     // shows for a run that never began.
     return process.waitForStarted();

@@ -1,4 +1,4 @@
-// A flash tool that is missing, cannot be run, or crashes: the test runs
+// A flash tool that is missing, cannot be run, crashes or reads its input: the test runs
 // from a folder of its own and puts such a jcp beside itself.
 #include "tests/testsupport.h"
 
@@ -19,7 +19,10 @@ private slots:
         // Only a tool that starts gets busy dialogs: Go's, the update's and the dump's.
         QTest::newRow("missing") << QByteArray() << 1;
         QTest::newRow("not executable") << QByteArray("#!/bin/sh\n") << 1;
-        QTest::newRow("crashes") << QByteArray("#!/bin/sh\necho dying\nkill -SEGV $$\n") << 4;
+        QTest::newRow("crashes") << QByteArray("#!/bin/sh\necho ended\nkill -SEGV $$\n") << 4;
+        // Its input closed, it gets on; left open, it would wait forever.
+        QTest::newRow("reads its input")
+            << QByteArray("#!/bin/sh\ntimeout 2 cat && echo ended\n") << 4;
     }
 
     void faults()
@@ -29,7 +32,7 @@ private slots:
         QFile::remove(tool);
         if (!script.isEmpty())
             writeFile(tool, script);
-        const bool starts = script.contains("kill");
+        const bool starts = script.contains("ended");
         if (starts)
             QVERIFY(QFile::setPermissions(tool, QFile::ReadOwner | QFile::ExeOwner));
         // The reason is the system's, in Qt's words.
@@ -52,7 +55,7 @@ private slots:
             QVERIFY(!QApplication::activeModalWidget());
         }
         const QString pane = find<QTextBrowser>("outputBrowser")->toPlainText();
-        QTRY_COMPARE(pane.count(starts ? QStringLiteral("dying") : notice), 5);
+        QTRY_COMPARE(pane.count(starts ? QStringLiteral("ended") : notice), 5);
         QCOMPARE(window->statusBar()->currentMessage(), starts ? QString() : notice);
         QTEST(int(log.shown.size()), "dialogs");
         // The dump's file is remembered, whether the tool ran or not.
