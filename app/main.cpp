@@ -6,12 +6,15 @@
 
 int main(int argc, char *argv[])
 {
+    // A quit asked for while the window is still being built waits for the
+    // event loop, and ends the program as cleanly as any later one.
+    QuitSignals::install();
     // Fusion is the closest built-in successor of the Plastique look; it is
     // installed before the application object so that every widget gets it.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication app(argc, argv);
-    MainWindow window;
     QuitSignals quitSignals;
+    MainWindow window;
     QObject::connect(&quitSignals, &QuitSignals::received, &window, &MainWindow::stopAndQuit);
     window.show();
     return app.exec();

@@ -10,6 +10,10 @@ class QuitSignals : public QObject
     Q_OBJECT
 
 public:
+    // Catches the signals from now on, before the application object
+    // exists; each one waits until a QuitSignals object delivers it.
+    static void install();
+    // Delivers the signals caught, installing the catch if need be.
     explicit QuitSignals(QObject *parent = nullptr);
 
 signals:

@@ -1,6 +1,7 @@
 #!/bin/sh
 # The built program on X, from outside: a shortcut reaches the board; Ctrl+Q,
-# and SIGTERM even while the board is busy, end it with its settings written.
+# and SIGTERM even while the board is busy or the window is being built, end
+# it with its settings written.
 # Usage: smoke.sh folder-of-vantrel   (inside xvfb-run)
 set -eu
 work=$(mktemp -d)
@@ -47,4 +48,11 @@ wait_run
 kill -TERM "$pid"
 ended "SIGTERM while the tool runs"
 pgrep -f "$work/app/jcp" >/dev/null && fail "the flash tool was left running"
+# A SIGTERM while the window is still being built: sent as soon as the
+# program holds a socket, its X connection at the latest.
+rm -f "$settings"
+"$work/app/vantrel" & pid=$!
+for _ in $(seq 1000); do ls -l "/proc/$pid/fd" 2>/dev/null | grep -q socket: && break; done
+kill -TERM "$pid"
+ended "SIGTERM during start-up"
 echo "smoke: all passed"
