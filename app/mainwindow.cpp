@@ -22,8 +22,6 @@
 #include <QTabBar>
 #include <QTextCursor>
 
-#include <cstring>
-
 namespace {
 
 const QString kOrganisation = QStringLiteral("Dunmarrow");
@@ -177,20 +175,22 @@ void MainWindow::doCommand()
 
 void MainWindow::selectFile()
 {
-    const QString path = QFileDialog::getOpenFileName(this, tr("Select file to load to Skunkboard"),
-                                                      defaultDir, imageFilter());
+    takeImageFile(QFileDialog::getOpenFileName(this, tr("Select file to load to Skunkboard"),
+                                               defaultDir, imageFilter()));
+}
+
+void MainWindow::takeImageFile(const QString &path)
+{
     ui->filenameEdit->setText(path);
     if (path.isEmpty())
         return;
 
     // A file that cannot be read leaves everything the user had set alone.
-    int openError = 0;
-    FILE *file = openImageFile(path, openError);
+    QString error;
+    FILE *file = openImageFile(path, error);
     if (!file) {
         QMessageBox::warning(this, tr("Select File"),
-                             tr("Cannot read %1: %2")
-                                 .arg(QDir::toNativeSeparators(path),
-                                      QString::fromLocal8Bit(std::strerror(openError))));
+                             tr("Cannot read %1: %2").arg(QDir::toNativeSeparators(path), error));
         return;
     }
 

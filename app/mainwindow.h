@@ -48,6 +48,9 @@ private slots:
     void rev1skunk();
 
 private:
+    // What "Select File" does with the chosen path, an empty one for a
+    // cancelled dialog; a dropped image comes the same way.
+    void takeImageFile(const QString &path);
     bool refuseWhileBusy();
     bool startTool(const QStringList &arguments);
     void runBusyDialog(const QString &title, const QString &label);

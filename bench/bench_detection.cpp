@@ -46,7 +46,7 @@ qint64 timeDetection(const QByteArray &path, ImageHeader &header)
 {
     QElapsedTimer timer;
     timer.start();
-    int error = 0;
+    QString error;
     std::FILE *file = openImageFile(QFile::decodeName(path), error);
     if (!file)
         return -1;

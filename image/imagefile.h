@@ -6,9 +6,10 @@
 #include <cstdio>
 
 // Opens a chosen image for binary reading by its name in the file system's
-// encoding, so any name the file dialog can show opens. A directory is
-// refused, and a FIFO or terminal never blocks: reading it gives what is
-// there at once. Returns nullptr on failure, with the errno value in `error`.
-std::FILE *openImageFile(const QString &path, int &error);
+// encoding, so any name the file dialog can show opens. Only a regular file
+// is an image: a folder, FIFO, socket or device is refused without being
+// read, and nothing here ever waits. Returns nullptr on failure, with the
+// reason in `error`.
+std::FILE *openImageFile(const QString &path, QString &error);
 
 #endif
