@@ -1,11 +1,14 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "app/fontadaptation.h"
+#include "app/menukeys.h"
 #include "board/blockingdialog.h"
 #include "board/jcparguments.h"
 #include "board/outputcleaner.h"
 #include "board/outputpane.h"
 #include "help/helptexts.h"
+#include "image/imagedrop.h"
 #include "image/imagefile.h"
 #include "image/imageheader.h"
 
@@ -77,6 +80,9 @@ MainWindow::MainWindow(QWidget *parent)
     ui->tabWidget->setFocusPolicy(Qt::NoFocus);
 
     new EndFollower(ui->outputBrowser);
+    new FontAdaptation(ui->tabWidget);
+    new MenuKeys(this);
+    connect(new ImageDrop(this), &ImageDrop::dropped, this, &MainWindow::takeImageFile);
 
     ui->actionRev_1_Skunkboard->setChecked(settings.value(QStringLiteral("rev1"), false).toBool());
     ui->actionUse_Word_Flash_Mode->setChecked(
