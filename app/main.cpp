@@ -13,6 +13,9 @@ int main(int argc, char *argv[])
     // installed before the application object so that every widget gets it.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication app(argc, argv);
+    // The desktop entry's id: Wayland docks and X11 task bars find the
+    // entry, and with it Vantrel's name and icon, by this name.
+    QApplication::setDesktopFileName(QStringLiteral("example.kestrovane.Vantrel"));
     QuitSignals quitSignals;
     MainWindow window;
     QObject::connect(&quitSignals, &QuitSignals::received, &window, &MainWindow::stopAndQuit);
