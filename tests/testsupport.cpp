@@ -145,16 +145,13 @@ void answerFileDialog(QWidget *dialog, const QString &path)
 QString panelState()
 {
     const auto enabled = [](const char *name) { return find<QWidget>(name)->isEnabled(); };
-    const std::pair<bool, char> letters[]
-        = {{enabled("overrideAddress"), 'o'},
-           {enabled("skipBytesval"), 'h'},
-           {enabled("bank1Radio"), '1'},
-           {enabled("bank2Radio"), '2'},
-           {enabled("bank6Radio"), '6'},
-           {find<QGroupBox>("isFlash")->isChecked(), 'F'},
-           {find<QAction>("actionDump_Bank2")->isEnabled(), 'd'},
-           {find<QAction>("actionRev_1_Skunkboard")->isChecked(), 'r'},
-           {find<QAction>("actionUse_Word_Flash_Mode")->isChecked(), 'w'}};
+    // clang-format off
+    const std::pair<bool, char> letters[] = {{enabled("overrideAddress"), 'o'}, {enabled("skipBytesval"), 'h'},
+        {enabled("bank1Radio"), '1'}, {enabled("bank2Radio"), '2'}, {enabled("bank6Radio"), '6'},
+        {find<QGroupBox>("isFlash")->isChecked(), 'F'}, {find<QAction>("actionDump_Bank2")->isEnabled(), 'd'},
+        {find<QAction>("actionRev_1_Skunkboard")->isChecked(), 'r'},
+        {find<QAction>("actionUse_Word_Flash_Mode")->isChecked(), 'w'}};
+    // clang-format on
     QString state;
     for (const auto &[on, letter] : letters)
         state += on ? QString(letter) : QString();

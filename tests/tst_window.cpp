@@ -1,5 +1,10 @@
-// The window driven as a user does, with the simulated board beside the test.
+// The window driven as a user does, with the simulated board beside the test:
+// its commands, images chosen or dropped from a file manager, the output pane,
+// names for screen readers, the menus' keys wherever the focus is, larger
+// fonts, closing.
 #include "tests/testsupport.h"
+
+#include <sys/stat.h>
 
 using namespace TestSupport;
 
@@ -9,21 +14,16 @@ const QString kFilter = QStringLiteral(" [JagFiles(*.rom *.bin *.abs *.cof *.jag
 const QString kRomLabel
     = QStringLiteral(" / This can take a minute or so depending on ROM size and USB speed of PC");
 // The dialogs a row names by a word.
+// clang-format off
 const QHash<QString, QString> kDialogs{
-    {"send",
-     "Sending file to Skunkboard / This can take a minute or so depending on file size and USB "
-     "speed of PC"},
-    {"plain", " /  +cancel"},
-    {"save1", "Select file to dump bank 1 ROM to" + kFilter},
-    {"save2", "Select file to dump bank 2 ROM to" + kFilter},
-    {"dump1", "Dumping bank 1 ROM to file" + kRomLabel},
-    {"dump2", "Dumping bank 2 ROM to file" + kRomLabel},
+    {"send", "Sending file to Skunkboard / This can take a minute or so depending on file size and USB speed of PC"},
+    {"plain", " /  +cancel"}, {"replace", "Recent Files / File %1 already exists.\nDo you want to overwrite it?"},
+    {"save1", "Select file to dump bank 1 ROM to" + kFilter}, {"dump1", "Dumping bank 1 ROM to file" + kRomLabel},
+    {"save2", "Select file to dump bank 2 ROM to" + kFilter}, {"dump2", "Dumping bank 2 ROM to file" + kRomLabel},
     {"open", "Select file to load to Skunkboard" + kFilter},
-    {"replace", "Recent Files / File %1 already exists.\nDo you want to overwrite it?"},
-    {"about",
-     "About Vantrel / <h2>Vantrel 0.0.3</h2><p>Copyright &copy; 2026 Dunmarrow. Free to use, copy "
-     "and change.<p>Vantrel is a graphical front end for skunkboard users. Vantrel simplifies "
-     "using your skunkboard with your Jaguar."}};
+    {"about", "About Vantrel / <h2>Vantrel 0.0.3</h2><p>Copyright &copy; 2026 Dunmarrow. Free to use, copy and change."
+              "<p>Vantrel is a graphical front end for skunkboard users. Vantrel simplifies using your skunkboard with your Jaguar."}};
+// clang-format on
 
 QStringList dialogs(const QString &words, const QString &path = {})
 {
@@ -64,6 +64,16 @@ public:
 private:
     std::unique_ptr<MainWindow> window;
     QStringList opened;
+    const QFont defaultFont = QApplication::font();
+    QString seen; // the title of a dialog the test opened, closed once seen
+
+    void watchDialogs()
+    {
+        onNextModal([this](QWidget *modal) {
+            seen = modal->windowTitle();
+            QTest::keyClick(modal, Qt::Key_Escape);
+        });
+    }
 
     // Types the path into the file field and presses "Go".
     void go(const QString &path)
@@ -127,6 +137,7 @@ private slots:
     void init()
     {
         opened.clear();
+        seen.clear();
         QSettings().clear();
         QDir(workPath("board")).removeRecursively();
         QFile::remove(workPath("runs"));
@@ -137,6 +148,7 @@ private slots:
         qDeleteAll(qApp->findChildren<QTimer *>(QStringLiteral("modalAnswer")));
         release();
         window.reset();
+        QApplication::setFont(defaultFont);
         qunsetenv("JCP_SIM_STDOUT");
         qunsetenv("JCP_SIM_STDERR");
         QVERIFY(QApplication::topLevelWidgets().isEmpty());
@@ -155,17 +167,12 @@ private slots:
         // G types g.rom and presses "Go". State as panelState().
         // clang-format off
         QTest::newRow("Go") << "doTransfer" << "-q|" << "send" << "d:Bank 1";
-        QTest::newRow("Reset Skunk button") << "resetSkunk" << "-r" << "" << "d:Bank 1";
-        QTest::newRow("Reset Skunk entry") << "Tools/Reset Skunk" << "-r" << "" << "d:Bank 1";
-        QTest::newRow("Ctrl+R") << "^R" << "-r" << "" << "d:Bank 1";
-        QTest::newRow("Get Skunk Serial entry") << "Tools/Get Skunk Serial" << "-q|-s" << "" << "d:Bank 1";
-        QTest::newRow("Ctrl+S") << "^S" << "-q|-s" << "" << "d:Bank 1";
+        QTest::newRow("Reset Skunk, three ways") << "resetSkunk, Tools/Reset Skunk, ^R" << "-r -r -r" << "" << "d:Bank 1";
+        QTest::newRow("Get Skunk Serial, two ways") << "Tools/Get Skunk Serial, ^S" << "-q|-s -q|-s" << "" << "d:Bank 1";
         QTest::newRow("Update Skunk entry, first") << "Tools/Update Skunk" << "-q|-u" << "plain" << "d:Bank 1";
         QTest::newRow("Ctrl+U, first") << "^U" << "-q|-u" << "plain" << "d:Bank 1";
-        QTest::newRow("bank 1 dump entry") << "File/Dump ROM Bank 1 to file" << "-q|-d|%1" << "save1 dump1" << "d:Bank 1";
-        QTest::newRow("Ctrl+1") << "^1" << "-q|-d|%1" << "save1 dump1" << "d:Bank 1";
-        QTest::newRow("bank 2 dump entry") << "File/Dump ROM Bank 2 to file" << "-q|-d2|%1" << "save2 dump2" << "d:Bank 1";
-        QTest::newRow("Ctrl+2") << "^2" << "-q|-d2|%1" << "save2 dump2" << "d:Bank 1";
+        QTest::newRow("bank 1 dump, two ways") << "File/Dump ROM Bank 1 to file, ^1" << "-q|-d|%1 -q|-d|%1" << "save1 dump1 save1@ dump1" << "d:Bank 1";
+        QTest::newRow("bank 2 dump, two ways") << "^2, File/Dump ROM Bank 2 to file" << "-q|-d2|%1 -q|-d2|%1" << "save2 dump2 save2@ dump2" << "d:Bank 1";
         QTest::newRow("update after Go") << "doTransfer, ^U" << "-q| -q|-u" << "send send" << "d:Bank 1";
         QTest::newRow("update after bank 1") << "^1, Tools/Update Skunk" << "-q|-d|%1 -q|-u" << "save1 dump1 dump1" << "d:Bank 1";
         QTest::newRow("update after bank 2") << "^2, ^U" << "-q|-d2|%1 -q|-u" << "save2 dump2 dump2" << "d:Bank 1";
@@ -234,20 +241,14 @@ private slots:
         const QString file = workPath(QStringLiteral("бэкап dump.rom"));
         QString dump = file, answer = "Return";
         QFile::remove(file);
+        // clang-format off
         const QHash<QString, QString> letters{{"n", "skipbootCheck"},
-                                              {"o", "overrideCheck, overrideAddress=0x5000"},
-                                              {"O", "space:overrideCheck, overrideAddress=0x5000"},
-                                              {"P", "slip:overrideCheck, overrideAddress=0x5000"},
-                                              {"h", "skipheaderCheck, skipBytesval=512"},
-                                              {"f", "space:isFlash"},
-                                              {"1", "bank1Radio"},
-                                              {"2", "bank2Radio"},
-                                              {"6", "bank6Radio"},
-                                              {"r", "Tools/Rev 1 Skunkboard"},
-                                              {"w", "Tools/Use Word Flash Mode"},
-                                              {"G", "filenameEdit=g.rom, doTransfer"},
-                                              {"E", ""},
-                                              {"C", ""}};
+            {"o", "overrideCheck, overrideAddress=0x5000"}, {"O", "space:overrideCheck, overrideAddress=0x5000"},
+            {"P", "slip:overrideCheck, overrideAddress=0x5000"}, {"h", "skipheaderCheck, skipBytesval=512"},
+            {"f", "space:isFlash"}, {"1", "bank1Radio"}, {"2", "bank2Radio"}, {"6", "bank6Radio"},
+            {"r", "Tools/Rev 1 Skunkboard"}, {"w", "Tools/Use Word Flash Mode"},
+            {"G", "filenameEdit=g.rom, doTransfer"}, {"E", ""}, {"C", ""}};
+        // clang-format on
         DialogLog log;
         for (const QString &letter : steps.split(QStringLiteral(", "))) {
             if (letter == "E")
@@ -496,6 +497,127 @@ private slots:
             QCOMPARE(window->findChild<QProcess *>()->state(), QProcess::NotRunning);
     }
 
+    void drop_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("uris");
+        QTest::addColumn<QString>("outcome");
+        writeFile("game.rom", QByteArray(8200, '\0').replace(1028, 3, "\x00\x80\x20", 3));
+        QVERIFY(QDir().mkpath(workPath("folder")) && !::mkfifo(qPrintable(workPath("pipe")), 0600));
+        // clang-format off
+        QTest::newRow("on the file field") << "filenameEdit" << "%1game.rom\r\n" << "%1game.rom|0x802000";
+        QTest::newRow("on a disabled field") << "skipBytesval" << "%1game.rom\r\n" << "%1game.rom|0x802000";
+        QTest::newRow("on the page") << "tab" << "%1game.rom\r\n" << "%1game.rom|0x802000";
+        QTest::newRow("two files") << "filenameEdit" << "%1game.rom\r\n%1pipe\r\n" << "|";
+        QTest::newRow("a folder") << "tab" << "%1folder\r\n" << "|";
+        QTest::newRow("https") << "filenameEdit" << "https://example.org/a.rom\r\n" << "|";
+        QTest::newRow("a fifo, warned") << "tab" << "%1pipe\r\n" << "%1pipe|Select File";
+        // clang-format on
+    }
+
+    void drop()
+    {
+        QFETCH(QString, target);
+        QFETCH(QString, uris);
+        QFETCH(QString, outcome);
+        watchDialogs();
+        // As a file manager sends it, to the window as the desktop does; the
+        // window passes the move on as an enter to the widget under it.
+        QMimeData data;
+        data.setData("text/uri-list", uris.replace("%1", "file://" + workPath({}) + '/').toUtf8());
+        data.setText(uris);
+        const QPoint at = find<QWidget>(qPrintable(target))->mapTo(window.get(), QPoint(8, 8));
+        QDragMoveEvent move(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(window->windowHandle(), &move);
+        QCOMPARE(move.isAccepted() && move.dropAction() == Qt::CopyAction, outcome != "|");
+        QDropEvent drop(at, move.possibleActions(), &data, Qt::LeftButton, {});
+        QApplication::sendEvent(window->windowHandle(), &drop);
+        QTRY_COMPARE(find<QLineEdit>("filenameEdit")->text() + '|'
+                         + find<QLineEdit>("overrideAddress")->text() + seen,
+                     outcome.replace("%1", workPath({}) + '/'));
+    }
+
+    void asDrawn()
+    {
+        // At the default font every place is as drawn; screen readers hear
+        // names a sighted user never sees.
+        QCOMPARE(find<QWidget>("bank6Radio")->geometry(), QRect(157, 34, 49, 21));
+        QStringList heard;
+        for (const char *w : {"filenameEdit", "overrideAddress", "skipBytesval", "outputBrowser"})
+            heard
+                << QAccessible::queryAccessibleInterface(find<QWidget>(w))->text(QAccessible::Name);
+        QCOMPARE(heard.join('|'), "Image file|Load address|Header bytes to skip|Flash tool output");
+    }
+
+    void shortcuts_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QKeySequence>("keys");
+        QTest::addColumn<QString>("outcome");
+        // clang-format off
+        const std::pair<const char *, const char *> keys[]{{"Ctrl+Q", "closed"}, {"Ctrl+R", "-r"}, {"Ctrl+S", "-q -s"},
+            {"Ctrl+U", "-q -u"}, {"Ctrl+1", "Select file to dump bank 1 ROM to"}, {"Ctrl+2", "Select file to dump bank 2 ROM to"},
+            {"Ctrl+A", "About Vantrel"}, {"F10", "File"}};
+        for (const char *field : {"filenameEdit", "overrideAddress", "skipBytesval"})
+            for (const auto &[sequence, outcome] : keys)
+                QTest::addRow("%s in %s", sequence, field) << field << QKeySequence(sequence) << outcome;
+        // clang-format on
+    }
+
+    void shortcuts()
+    {
+        QFETCH(QString, field);
+        QFETCH(QKeySequence, keys);
+        QFETCH(QString, outcome);
+        watchDialogs();
+        auto *line = find<QLineEdit>(qPrintable(field));
+        line->setText(QStringLiteral("0x802000"));
+        line->setEnabled(true);
+        line->setFocus();
+        QTest::keySequence(line, keys);
+        if (const QAction *menu = window->menuBar()->activeAction())
+            seen = menu->text();
+        if (!window->isVisible())
+            seen = QStringLiteral("closed");
+        QTRY_COMPARE(seen.isEmpty() ? runs().section(' ', 0, 0).replace('|', ' ') : seen, outcome);
+        // Neither erased nor selected.
+        QCOMPARE(line->text() + line->selectedText(), QStringLiteral("0x802000"));
+    }
+
+    void largeFont_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::addColumn<bool>("whileOpen");
+        for (const int points : {11, 14, 20})
+            QTest::addRow("%d pt", points) << points << false;
+        QTest::newRow("14 pt, set while open") << 14 << true;
+    }
+
+    void largeFont()
+    {
+        QFETCH(int, points);
+        QFETCH(bool, whileOpen);
+        const QFont font(defaultFont.family(), points);
+        QApplication::setFont(whileOpen ? defaultFont : font);
+        window = showWindow();
+        QApplication::setFont(font);
+        // Once the window holds the grown page, every widget of the page is
+        // as large as its contents ask, and its corners are its own: inside
+        // its parent and under no neighbour. The output pane grows with it.
+        QWidget *page = find<QWidget>("tab");
+        QTRY_VERIFY(page->minimumWidth() > 0 && page->rect().contains(page->childrenRect()));
+        for (QWidget *widget : page->findChildren<QWidget *>()) {
+            const QRect place = widget->geometry();
+            const QSize need = widget->sizeHint().expandedTo(widget->minimumSizeHint());
+            bool fits = place.size().expandedTo(need) == place.size();
+            for (const QPoint corner : {place.topLeft(), place.bottomRight()}) {
+                QWidget *at = widget->parentWidget()->childAt(corner);
+                fits = fits && (at == widget || widget->isAncestorOf(at));
+            }
+            QVERIFY2(fits, qPrintable(widget->objectName()));
+        }
+        QVERIFY(find<QWidget>("outputBrowser")->geometry().contains(QRect(0, 0, 632, 152)));
+    }
 public slots:
     // The desktop's browser, for the help entries' links.
     void open(const QUrl &url) { opened << url.toString(); }
