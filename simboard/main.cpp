@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -27,7 +28,7 @@
 
 namespace {
 
-enum Exit { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
+enum Exit : std::uint8_t { ExitOk = 0, ExitFailed = 1, ExitUsage = 2 };
 
 constexpr qint64 KiB = 1024;
 constexpr qint64 MiB = 1024 * KiB;
@@ -194,7 +195,7 @@ QString storeBank(const QString &dir, int bank, const QByteArray &data)
 // One argument list the board understands, taken apart.
 struct Command
 {
-    enum Kind { Transfer, Reset, Serial, Update, Dump } kind = Transfer;
+    enum Kind : std::uint8_t { Transfer, Reset, Serial, Update, Dump } kind = Transfer;
     QStringList flags; // of a transfer: "-n", "-o", "-2", "-6", "-w", "-f"
     bool headerSkip = false;
     QString skip;
