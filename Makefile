@@ -8,6 +8,9 @@ BUILD_DIR ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
 .DEFAULT_GOAL := build
+# Warnings are errors where the code is checked (WERROR=ON: test, lint, the
+# sanitizer build, CI), not in a user's or packager's build.
+WERROR ?=
 
 .PHONY: run test build configure clean sanitize-test fuzz lint package-check bench
 
@@ -22,14 +25,19 @@ run:
 
 test:
 	@scripts/ensure-packages test
-	@$(MAKE) --no-print-directory build
+	@$(MAKE) --no-print-directory build WERROR=ON
 	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
 
 build: configure
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 
+# Configures once; a WERROR given later is set in the existing cache too.
 configure:
-	@[ -f $(BUILD_DIR)/CMakeCache.txt ] || cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE)
+	@if [ ! -f $(BUILD_DIR)/CMakeCache.txt ]; then \
+		cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(if $(WERROR),-DVANTREL_WERROR=$(WERROR)); \
+	elif [ -n "$(WERROR)" ] && ! grep -qx 'VANTREL_WERROR:BOOL=$(WERROR)' $(BUILD_DIR)/CMakeCache.txt; then \
+		cmake -S . -B $(BUILD_DIR) -DVANTREL_WERROR=$(WERROR); \
+	fi
 
 clean:
 	rm -rf $(BUILD_DIR)
@@ -37,7 +45,7 @@ clean:
 # Checks CI runs beside the test command.
 sanitize-test:
 	@scripts/ensure-packages test
-	@[ -f build-asan/CMakeCache.txt ] || cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON
+	@[ -f build-asan/CMakeCache.txt ] || cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DVANTREL_SANITIZE=ON -DVANTREL_WERROR=ON
 	cmake --build build-asan -j$(JOBS)
 	cd build-asan && ctest --output-on-failure -j$(JOBS)
 
@@ -58,7 +66,7 @@ package-check:
 
 lint:
 	@scripts/ensure-packages lint
-	@$(MAKE) --no-print-directory build
+	@$(MAKE) --no-print-directory build WERROR=ON
 	scripts/lint $(BUILD_DIR)
 
 # Every benchmark, each figure a ratio measured in the same run (bench/README.md).
