@@ -12,7 +12,7 @@ JOBS ?= $(shell nproc)
 # sanitizer build, CI), not in a user's or packager's build.
 WERROR ?=
 
-.PHONY: run test build configure clean sanitize-test fuzz lint package-check bench
+.PHONY: run test build configure clean sanitize-test fuzz lint package-check check-debian bench
 
 run:
 	@scripts/ensure-packages build
@@ -39,8 +39,9 @@ configure:
 		cmake -S . -B $(BUILD_DIR) -DVANTREL_WERROR=$(WERROR); \
 	fi
 
+# Never into the mounts of a Debian system that check-debian, killed, left.
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf --one-file-system $(BUILD_DIR)
 
 # Checks CI runs beside the test command.
 sanitize-test:
@@ -68,6 +69,12 @@ lint:
 	@scripts/ensure-packages lint
 	@$(MAKE) --no-print-directory build WERROR=ON
 	scripts/lint $(BUILD_DIR)
+
+# The README's `make test` in fresh minimal Debian 13 and unstable systems
+# (as root; the systems are kept in $(BUILD_DIR)/debian for the next run).
+check-debian:
+	@scripts/ensure-packages debian
+	JOBS=$(JOBS) scripts/check-debian $(BUILD_DIR)/debian
 
 # Every benchmark, each figure a ratio measured in the same run (bench/README.md).
 bench:
