@@ -11,57 +11,6 @@
 
 namespace TestSupport {
 
-// For a test's initMain(): settings (QSettings() is Vantrel's), the simulated
-// board's state and its record of runs go to a fresh temporary folder; the
-// board works at once.
-void isolate();
-// A name in that folder (its folders made); an absolute path stays as it is.
-QString workPath(const QString &name);
-QString writeFile(const QString &name, const QByteArray &data);
-// The simulated board's runs: arguments joined by "|", runs by " ".
-QString runs();
-// Later runs wait after their first line of output until release().
-void hold();
-void release();
-
-std::unique_ptr<MainWindow> showWindow();
-// Ctrl+key on the window, brought to the front first as a desktop does.
-void press(QWidget *window, Qt::Key key);
-// Acts as a user does: "^X" presses Ctrl+X; "name=text" types into that
-// field; "Menu/Entry" clicks through the menu bar; "space:name" presses space
-// on that widget; "name" clicks it, "slip:name" presses on it and lets go
-// off it.
-void trigger(QWidget *window, const QString &how);
-void chooseMenuEntry(QMenuBar *bar, const QString &path);
-// Waits until the window's flash tool has ended.
-void waitIdle(QWidget *window);
-// Runs `act` on the next modal widget once it is up; arm it before opening.
-// Its QTimer, named "modalAnswer", waits until then: a test's cleanup()
-// deletes those left by a dialog that never came.
-void onNextModal(const std::function<void(QWidget *)> &act);
-// Puts `path` into the file dialog's name field and presses Return; an empty
-// path cancels the dialog.
-void answerFileDialog(QWidget *dialog, const QString &path);
-// The options panel in letters: the enabled ones of the address field (o),
-// the skip field (h), the bank buttons (1 2 6) and "Dump ROM Bank 2" (d);
-// F for "Is Flash?", r and w for the two Tools switches when checked; after
-// the colon the checked bank.
-QString panelState();
-
-// Every dialog of Vantrel's as it is shown: file dialogs by caption, filter
-// and the existing file they start at, busy dialogs by title, label and whether they can be
-// cancelled, message boxes by title and text. A busy dialog still up after 5 s is closed and logged
-// as stuck.
-class DialogLog : public QObject
-{
-public:
-    DialogLog();
-    QStringList shown;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-};
-
 // A widget of the top-level windows by name; none is a fatal error.
 template<typename T>
 T *find(const char *name)
@@ -72,6 +21,230 @@ T *find(const char *name)
     }
     qFatal("no %s named %s", T::staticMetaObject.className(), name);
 }
+
+inline QTemporaryDir *folder = nullptr;
+
+// A name in that folder (its folders made); an absolute path stays as it is.
+inline QString workPath(const QString &name)
+{
+    return QDir(folder->path()).filePath(name);
+}
+
+// For a test's initMain(): settings (QSettings() is Vantrel's), the simulated
+// board's state and its record of runs go to a fresh temporary folder; the
+// board works at once.
+inline void isolate()
+{
+    static QTemporaryDir dir;
+    folder = &dir;
+    QCoreApplication::setOrganizationName(QStringLiteral("Dunmarrow"));
+    QCoreApplication::setApplicationName(QStringLiteral("Vantrel"));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(workPath("config")));
+    qputenv("JCP_SIM_STATE_DIR", QFile::encodeName(workPath("board")));
+    qputenv("JCP_SIM_RECORD", QFile::encodeName(workPath("runs")));
+    qputenv("JCP_SIM_PACE_MS", "0");
+}
+
+inline QString writeFile(const QString &name, const QByteArray &data)
+{
+    QFile file(workPath(name));
+    QDir().mkpath(QFileInfo(file).path());
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
+        qFatal("cannot write %s", qPrintable(file.fileName()));
+    return file.fileName();
+}
+
+// The simulated board's runs: arguments joined by "|", runs by " ".
+inline QString runs()
+{
+    QFile record(workPath("runs"));
+    QStringList runs;
+    if (record.open(QIODevice::ReadOnly)) { // none yet, no runs
+        while (!record.atEnd())
+            runs << QJsonDocument::fromJson(record.readLine()).toVariant().toStringList().join('|');
+    }
+    return runs.join(' ');
+}
+
+// Later runs wait after their first line of output until release().
+inline void hold()
+{
+    QFile::remove(workPath("release"));
+    qputenv("JCP_SIM_HOLD", QFile::encodeName(workPath("release")));
+}
+
+inline void release()
+{
+    writeFile("release", {});
+    qunsetenv("JCP_SIM_HOLD");
+}
+
+inline std::unique_ptr<MainWindow> showWindow()
+{
+    auto window = std::make_unique<MainWindow>();
+    window->show();
+    window->activateWindow();
+    // Not fatal here: press() waits again where a key needs the active window.
+    (void)QTest::qWaitForWindowActive(window.get());
+    return window;
+}
+
+// Ctrl+key on the window, brought to the front first as a desktop does.
+inline void press(QWidget *window, Qt::Key key)
+{
+    // Offscreen, a closed menu keeps the focus until a window asks for it.
+    window->activateWindow();
+    window->windowHandle()->requestActivate();
+    QTRY_COMPARE(QGuiApplication::focusWindow(), window->windowHandle());
+    QTest::keyClick(window, key, Qt::ControlModifier);
+}
+
+// Clicks "Menu/Entry" through the menu bar.
+inline void chooseMenuEntry(QMenuBar *bar, const QString &path)
+{
+    for (QAction *title : bar->actions()) {
+        QMenu *menu = title->menu();
+        if (title->text() != path.section('/', 0, 0))
+            continue;
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(title).center());
+        QVERIFY(menu->isVisible());
+        for (QAction *entry : menu->actions()) {
+            if (entry->text() == path.section('/', 1))
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(entry).center());
+        }
+        // A disabled entry leaves its menu open, as on a desktop.
+        menu->close();
+        return;
+    }
+    QFAIL(qPrintable("no menu " + path));
+}
+
+// Acts as a user does: "^X" presses Ctrl+X; "name=text" types into that
+// field; "Menu/Entry" clicks through the menu bar; "space:name" presses space
+// on that widget; "name" clicks it, "slip:name" presses on it and lets go
+// off it.
+inline void trigger(QWidget *window, const QString &how)
+{
+    if (how.startsWith('^'))
+        return press(window, Qt::Key(how.at(1).unicode()));
+    if (how.contains('/') && !how.contains('='))
+        return chooseMenuEntry(qobject_cast<QMainWindow *>(window)->menuBar(), how);
+    auto *widget = find<QWidget>(qPrintable(how.section(':', -1).section('=', 0, 0)));
+    if (how.contains('='))
+        return QTest::keyClicks(widget, how.section('=', 1));
+    if (how.startsWith(QLatin1String("space:")))
+        return QTest::keyClick(widget, Qt::Key_Space);
+    // On a check box's mark or a button's face.
+    const QPoint point(8, widget->height() / 2);
+    QTest::mousePress(widget, Qt::LeftButton, {}, point);
+    QTest::mouseRelease(widget, Qt::LeftButton, {},
+                        how.startsWith(QLatin1String("slip:")) ? QPoint(-40, -40) : point);
+}
+
+// Waits until the window's flash tool has ended.
+inline void waitIdle(QWidget *window)
+{
+    QTRY_COMPARE(window->findChild<QProcess *>()->state(), QProcess::NotRunning);
+}
+
+// Runs `act` on the next modal widget once it is up; arm it before opening.
+// Its QTimer, named "modalAnswer", waits until then: a test's cleanup()
+// deletes those left by a dialog that never came.
+inline void onNextModal(const std::function<void(QWidget *)> &act)
+{
+    auto *poll = new QTimer(qApp);
+    poll->setObjectName(QStringLiteral("modalAnswer"));
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible())
+            return;
+        poll->deleteLater();
+        poll->stop();
+        act(modal);
+    });
+    poll->start(10);
+}
+
+// Puts `path` into the file dialog's name field and presses Return; an empty
+// path cancels the dialog.
+inline void answerFileDialog(QWidget *dialog, const QString &path)
+{
+    if (path.isEmpty())
+        return QTest::keyClick(dialog, Qt::Key_Escape);
+    // Set whole, as a paste is: typed name by name, the dialog's completion
+    // list would take the Return for itself.
+    auto *field = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    field->setText(path);
+    QTest::keyClick(field, Qt::Key_Return);
+}
+
+// The options panel in letters: the enabled ones of the address field (o),
+// the skip field (h), the bank buttons (1 2 6) and "Dump ROM Bank 2" (d);
+// F for "Is Flash?", r and w for the two Tools switches when checked; after
+// the colon the checked bank.
+inline QString panelState()
+{
+    const auto enabled = [](const char *name) { return find<QWidget>(name)->isEnabled(); };
+    // clang-format off
+    const std::pair<bool, char> letters[] = {{enabled("overrideAddress"), 'o'}, {enabled("skipBytesval"), 'h'},
+        {enabled("bank1Radio"), '1'}, {enabled("bank2Radio"), '2'}, {enabled("bank6Radio"), '6'},
+        {find<QGroupBox>("isFlash")->isChecked(), 'F'}, {find<QAction>("actionDump_Bank2")->isEnabled(), 'd'},
+        {find<QAction>("actionRev_1_Skunkboard")->isChecked(), 'r'},
+        {find<QAction>("actionUse_Word_Flash_Mode")->isChecked(), 'w'}};
+    // clang-format on
+    QString state;
+    for (const auto &[on, letter] : letters)
+        state += on ? QString(letter) : QString();
+    state += ':';
+    for (auto *bank : find<QGroupBox>("isFlash")->findChildren<QRadioButton *>())
+        state += bank->isChecked() ? bank->text() : QString();
+    return state;
+}
+
+// Every dialog of Vantrel's as it is shown: file dialogs by caption, filter
+// and the file name they start with, busy dialogs by title, label and
+// whether they can be cancelled, message boxes by title and text. A busy
+// dialog still up after 5 s is closed and logged as stuck.
+class DialogLog : public QObject
+{
+public:
+    DialogLog() { qApp->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *dialog = qobject_cast<QDialog *>(watched);
+        // The file dialog's own question about replacing a file is Qt's, not Vantrel's.
+        if (event->type() != QEvent::Show || !dialog
+            || qobject_cast<QFileDialog *>(dialog->parentWidget()))
+            return false;
+        QString text = dialog->windowTitle();
+        if (auto *files = qobject_cast<QFileDialog *>(dialog)) {
+            text += " [" + files->nameFilters().join(";;") + ']';
+            // The file name it starts with, if any.
+            if (const QString name = files->findChild<QLineEdit *>("fileNameEdit")->text();
+                !name.isEmpty())
+                text += " @" + name;
+        }
+        if (auto *box = qobject_cast<QMessageBox *>(dialog))
+            text += " / " + box->text();
+        if (auto *busy = qobject_cast<QProgressDialog *>(dialog)) {
+            text
+                += " / " + busy->labelText() + (busy->findChild<QPushButton *>() ? " +cancel" : "");
+            QTimer::singleShot(5000, this, [this, busy = QPointer<QProgressDialog>(busy)] {
+                if (busy && busy->isVisible()) {
+                    shown << QStringLiteral("stuck");
+                    busy->hide();
+                }
+            });
+        }
+        shown << text;
+        return false;
+    }
+
+public:
+    QStringList shown;
+};
 
 } // namespace TestSupport
 

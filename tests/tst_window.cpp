@@ -75,20 +75,6 @@ private:
         });
     }
 
-    // Types the path into the file field and presses "Go".
-    void go(const QString &path)
-    {
-        find<QLineEdit>("filenameEdit")->clear();
-        QTest::keyClicks(find<QLineEdit>("filenameEdit"), path);
-        QTest::mouseClick(find<QPushButton>("doTransfer"), Qt::LeftButton);
-    }
-    // Space on "Is Flash?", as its check box is toggled from the keyboard.
-    static void toggleFlash() { QTest::keyClick(find<QGroupBox>("isFlash"), Qt::Key_Space); }
-    void selectFile(const QString &path)
-    {
-        onNextModal([path](QWidget *dialog) { answerFileDialog(dialog, path); });
-        QTest::mouseClick(find<QPushButton>("fileSelect"), Qt::LeftButton);
-    }
     // Answers the file dialog with `path`, and a save dialog's questions about
     // replacing it: the file dialog's own with Yes, Vantrel's with `answer`.
     static void answerDump(const QString &path, const QString &answer)
@@ -336,7 +322,8 @@ private slots:
         // The box starts the other way, so both its setting and clearing are seen.
         find<QGroupBox>("isFlash")->setChecked(!panel.endsWith("flash"));
         DialogLog log;
-        selectFile(path);
+        answerDump(path, {});
+        trigger(window.get(), "fileSelect");
         QCOMPARE(QStringList({find<QLineEdit>("overrideAddress")->text(),
                               find<QLineEdit>("skipBytesval")->text(),
                               find<QGroupBox>("isFlash")->isChecked() ? "flash" : "ram"})
@@ -345,7 +332,7 @@ private slots:
         QCOMPARE(find<QLineEdit>("filenameEdit")->text(), path);
         QCOMPARE(log.shown, dialogs("open"));
         // The address and skip are only proposed: their boxes stay unticked.
-        go(path);
+        trigger(window.get(), "doTransfer");
         QCOMPARE(runs(), (panel.endsWith("flash") ? "-q|-f|" : "-q|") + path);
         window.reset();
         QCOMPARE(stored("defdir"), path);
@@ -359,7 +346,7 @@ private slots:
                  QStringLiteral("OptionsOutput0"));
         QTest::mouseClick(find<QCheckBox>("overrideCheck"), Qt::LeftButton);
         QTest::mouseClick(find<QCheckBox>("skipheaderCheck"), Qt::LeftButton);
-        toggleFlash();
+        trigger(window.get(), "space:isFlash");
         const QStringList head{"fileSelect", "filenameEdit", "doTransfer", "qt_tabwidget_tabbar"};
         const QStringList pages[]
             = {{"overrideCheck", "overrideAddress", "skipheaderCheck", "skipBytesval",
@@ -460,8 +447,9 @@ private slots:
             QCOMPARE(window->statusBar()->currentMessage(), QString());
             QTest::keyClick(busy, Qt::Key_Escape);
         });
-        toggleFlash();
-        go(writeFile(QStringLiteral("big.rom"), QByteArray(100000, 'x')));
+        trigger(window.get(), "space:isFlash");
+        trigger(window.get(), "filenameEdit=" + writeFile("big.rom", QByteArray(100000, 'x')));
+        trigger(window.get(), "doTransfer");
         onNextModal([&](QWidget *modal) {
             auto *question = qobject_cast<QMessageBox *>(modal);
             QVERIFY(question && question->parent() == window.get());
