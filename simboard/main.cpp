@@ -130,6 +130,32 @@ void spin(qint64 bytes, qint64 paceMs)
     }
 }
 
+// A tool stuck in a retry loop: numbered lines, at least `bytes[0]` of them on
+// standard output and `bytes[1]` on standard error, written in turns as fast
+// as the reader takes them. Each channel's last line says it is the last.
+void flood(const qint64 (&bytes)[2])
+{
+    std::FILE *const streams[2] = {stdout, stderr};
+    qint64 left[2] = {bytes[0], bytes[1]};
+    qint64 lines[2] = {0, 0};
+    while (left[0] > 0 || left[1] > 0) {
+        for (int channel = 0; channel < 2; ++channel) {
+            QByteArray block;
+            bool last = false;
+            while (!last && left[channel] > block.size() && block.size() < 4 * KiB) {
+                const QByteArray number
+                    = QByteArray::number(++lines[channel]).rightJustified(9, '0');
+                last = left[channel] - block.size() <= 64;
+                block += (channel == 0 ? "stdout" : "stderr") + QByteArray(" retry ") + number
+                    + (last ? " |/-\\ last line of the flood\n"
+                            : " |/-\\ block not acknowledged, retrying\n");
+            }
+            put(streams[channel], block);
+            left[channel] = last ? 0 : left[channel] - block.size();
+        }
+    }
+}
+
 // The board's folder: JCP_SIM_STATE_DIR, else under XDG_STATE_HOME, else
 // under ~/.local/state; empty when none of them is set.
 QString stateDirectory()
@@ -472,7 +498,20 @@ int main(int argc, char *argv[])
         return fail(ExitUsage,
                     "JCP_SIM_PACE_MS " + quoted(qEnvironmentVariable("JCP_SIM_PACE_MS"))
                         + " is not a number of milliseconds");
+    const char *const floodNames[2] = {"JCP_SIM_FLOOD_STDOUT", "JCP_SIM_FLOOD_STDERR"};
+    qint64 floodBytes[2] = {0, 0};
+    for (int channel = 0; channel < 2; ++channel) {
+        const char *name = floodNames[channel];
+        const std::optional<qint64> bytes
+            = numberSetting(name, 0, 0, std::numeric_limits<qint64>::max());
+        if (!bytes)
+            return fail(ExitUsage,
+                        QString(name) + ' ' + quoted(qEnvironmentVariable(name))
+                            + " is not a number of bytes");
+        floodBytes[channel] = *bytes;
+    }
     say("jcp stand-in: simulated Skunkboard, no hardware is used\n");
     holdUntilPresent(hold);
+    flood(floodBytes);
     return runBoard(args, *paceMs);
 }
