@@ -6,6 +6,7 @@
 #include "board/blockingdialog.h"
 #include "board/jcparguments.h"
 #include "board/outputcleaner.h"
+#include "board/outputfeed.h"
 #include "board/outputpane.h"
 #include "help/helptexts.h"
 #include "image/imagedrop.h"
@@ -23,7 +24,6 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabBar>
-#include <QTextCursor>
 
 namespace {
 
@@ -83,6 +83,7 @@ MainWindow::MainWindow(QWidget *parent)
     new FontAdaptation(ui->tabWidget);
     new MenuKeys(this);
     connect(new ImageDrop(this), &ImageDrop::dropped, this, &MainWindow::takeImageFile);
+    feed = new OutputFeed(ui->outputBrowser);
 
     ui->actionRev_1_Skunkboard->setChecked(settings.value(QStringLiteral("rev1"), false).toBool());
     ui->actionUse_Word_Flash_Mode->setChecked(
@@ -132,13 +133,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
 
 void MainWindow::outputCommand()
 {
-    // Both paragraphs go in as one edit: the pane then lays the chunk out
-    // once, not a second time when the next paragraph splits it off.
-    QTextCursor edit(ui->outputBrowser->document());
-    edit.beginEditBlock();
-    appendOutput(cleanToolOutput(process.readAllStandardOutput()));
-    appendOutput(cleanToolOutput(process.readAllStandardError()));
-    edit.endEditBlock();
+    feed->add({cleanToolOutput(process.readAllStandardOutput()),
+               cleanToolOutput(process.readAllStandardError())});
 }
 
 void MainWindow::outputFinished()
@@ -372,7 +368,7 @@ void MainWindow::reportFailedStart(QProcess::ProcessError error)
 
 void MainWindow::appendOutput(const QString &text)
 {
-    appendPlainParagraph(ui->outputBrowser, text);
+    feed->add({text});
 }
 
 void MainWindow::notify(const QString &text)

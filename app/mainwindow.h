@@ -10,6 +10,7 @@
 
 #include <cstdio>
 
+class OutputFeed;
 class QMessageBox;
 class Ui_MainWindow;
 
@@ -72,6 +73,7 @@ private:
     QString jcpPath;
     QPointer<QMessageBox> closeQuestion;
     QPointer<QProgressDialog> closeWait;
+    OutputFeed *feed = nullptr;
 };
 
 #endif
