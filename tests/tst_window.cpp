@@ -1,7 +1,8 @@
 // The window driven as a user does, with the simulated board beside the test:
-// its commands, images chosen or dropped from a file manager, the output pane,
-// names for screen readers, the menus' keys wherever the focus is, larger
-// fonts, closing.
+// its commands, images chosen or dropped from a file manager, the output pane
+// and its bound under a flood, names for screen readers, the menus' keys
+// wherever the focus is, larger fonts, closing.
+#include "board/outputfeed.h"
 #include "tests/testsupport.h"
 
 #include <sys/stat.h>
@@ -128,6 +129,8 @@ private slots:
         QApplication::setFont(defaultFont);
         qunsetenv("JCP_SIM_STDOUT");
         qunsetenv("JCP_SIM_STDERR");
+        qunsetenv("JCP_SIM_FLOOD_STDOUT");
+        qunsetenv("JCP_SIM_FLOOD_STDERR");
         QVERIFY(QApplication::topLevelWidgets().isEmpty());
     }
 
@@ -594,6 +597,109 @@ private slots:
             QVERIFY2(fits, qPrintable(widget->objectName()));
         }
         QVERIFY(find<QWidget>("outputBrowser")->geometry().contains(QRect(0, 0, 632, 152)));
+    }
+    // The pane's paragraphs and its bound, without a window.
+    void pane_data()
+    {
+        // Each text is added alone; a pane with a limit per turn is shown.
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QList<int>>("limits"); // characters, paragraphs, per turn, hidden
+        const QStringList lines = QString("one two three four five six seven").split(' ');
+        const int n = 999;
+        // clang-format off
+        QTest::newRow("as append, empty ones too") << QStringList{"", "", "a", "", "b"} << QList<int>{n, n, n, n};
+        QTest::newRow("just within the bound") << lines << QList<int>{34, 7, n, n};
+        QTest::newRow("characters over") << (lines + lines) << QList<int>{30, n, n, n};
+        QTest::newRow("paragraphs over") << (lines + QStringList(9, "") + QStringList{"end"}) << QList<int>{n, 8, n, n};
+        QTest::newRow("newest alone over") << QStringList{"abc", QString(50, 'z')} << QList<int>{40, n, n, n};
+        QTest::newRow("over twice") << QStringList(40, "abcde") << QList<int>{40, n, n, n};
+        QTest::newRow("long text, turn by turn") << QStringList{"x", QString(200, 'y') + 'z'} << QList<int>{n, n, 8, n};
+        QTest::newRow("hidden, then shown") << (lines + lines + lines) << QList<int>{n, n, 6, 10};
+        QTest::newRow("hidden, over the bound") << (lines + lines + lines) << QList<int>{40, n, 6, 10};
+        // clang-format on
+    }
+
+    void pane()
+    {
+        QFETCH(QStringList, texts);
+        QFETCH(QList<int>, limits);
+        const OutputFeed::Limits bounds{limits[0], limits[1], limits[2], limits[3]};
+        // What appending every text (in pieces of at most a turn) gives.
+        QTextEdit pane, reference;
+        auto *feed = new OutputFeed(&pane, bounds);
+        for (const QString &text : texts) {
+            feed->add({text});
+            for (qsizetype at = 0; at == 0 || at < text.size(); at += bounds.perTurn)
+                reference.append(text.mid(at, bounds.perTurn));
+        }
+        // One turn of the event loop adds at most about its worth.
+        QVERIFY(pane.document()->characterCount() <= 2 * bounds.perTurn + 60);
+        const QStringList all = reference.toPlainText().split(u'\n');
+        const QString &tail = all.last();
+        if (limits[2] < 999) {
+            QTest::qWait(50);
+            // A hidden pane takes no more than its share until it is shown.
+            QCOMPARE(pane.toPlainText().endsWith(tail), limits[3] == 999);
+            pane.show();
+        }
+        QTRY_VERIFY(pane.toPlainText().endsWith(tail));
+        QStringList held = pane.toPlainText().split(u'\n');
+        const bool over
+            = reference.document()->characterCount() > limits[0] || all.size() > limits[1];
+        // Over the bound the oldest went, the newest are all there, the first
+        // line says how much is missing, and about the bound stays.
+        const QString note = over ? held.takeFirst() : QString();
+        const qsizetype gone = all.size() - held.size();
+        QCOMPARE(held, all.mid(gone));
+        const QString expected
+            = QStringLiteral("Earlier output left out: %1 paragraphs, %2 characters.")
+                  .arg(QLocale().toString(gone),
+                       QLocale().toString(all.mid(0, gone).join(QString()).size()));
+        QCOMPARE(note, over ? expected : QString());
+        const qsizetype kept = pane.document()->characterCount() - note.size() - 1;
+        QVERIFY((kept <= limits[0] || held.size() == 1) && held.size() <= limits[1]);
+        QVERIFY(!over || kept > limits[0] / 2 || held.size() > limits[1] / 2);
+    }
+    void flood_data()
+    {
+        QTest::addColumn<int>("tab");
+        QTest::newRow("pane in front") << 1;
+        QTest::newRow("pane behind, shown afterwards") << 0;
+    }
+
+    // A tool flooding both channels: the window keeps answering, the busy
+    // dialog closes when the tool ends, the pane keeps the newest output.
+    void flood()
+    {
+        QFETCH(int, tab);
+        qputenv("JCP_SIM_FLOOD_STDOUT", "1500000");
+        qputenv("JCP_SIM_FLOOD_STDERR", "1500000");
+        auto *pane = find<QTextBrowser>("outputBrowser");
+        QTabBar *tabs = find<QTabWidget>("tabWidget")->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab).center());
+        auto *process = window->findChild<QProcess *>();
+
+        // Counts the turns of the event loop while the flood goes on.
+        int turns = 0;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            turns += process->state() == QProcess::Running
+                && pane->document()->lastBlock().text().contains(QLatin1String(" retry "));
+        });
+        watch.start(1);
+        find<QLineEdit>("filenameEdit")->setText(writeFile("game.rom", QByteArray(1024, 'x')));
+        QTest::mouseClick(find<QPushButton>("doTransfer"), Qt::LeftButton);
+        watch.stop();
+        // It returns as the busy dialog closes, once the tool has ended.
+        QVERIFY(turns > 0 && process->state() == QProcess::NotRunning);
+
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+        // The newest output, the tool's last words among it, is all there.
+        QTRY_COMPARE(pane->toPlainText().count(QLatin1String("last line of the flood")), 2);
+        const QString text = pane->toPlainText();
+        QVERIFY(text.contains(QLatin1String("Transfer complete: 1024 bytes"))
+                && text.startsWith(QLatin1String("Earlier output left out: ")));
+        QVERIFY(pane->document()->characterCount() < OutputFeed::Limits().characters + 100);
     }
 public slots:
     // The desktop's browser, for the help entries' links.
