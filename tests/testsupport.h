@@ -203,8 +203,7 @@ inline QString panelState()
 
 // Every dialog of Vantrel's as it is shown: file dialogs by caption, filter
 // and the file name they start with, busy dialogs by title, label and
-// whether they can be cancelled, message boxes by title and text. A busy
-// dialog still up after 5 s is closed and logged as stuck.
+// whether they can be cancelled, message boxes by title and text.
 class DialogLog : public QObject
 {
 public:
@@ -231,12 +230,6 @@ protected:
         if (auto *busy = qobject_cast<QProgressDialog *>(dialog)) {
             text
                 += " / " + busy->labelText() + (busy->findChild<QPushButton *>() ? " +cancel" : "");
-            QTimer::singleShot(5000, this, [this, busy = QPointer<QProgressDialog>(busy)] {
-                if (busy && busy->isVisible()) {
-                    shown << QStringLiteral("stuck");
-                    busy->hide();
-                }
-            });
         }
         shown << text;
         return false;

@@ -149,8 +149,7 @@ private slots:
         QTest::newRow("Go") << "doTransfer" << "-q|" << "send" << "d:Bank 1";
         QTest::newRow("Reset Skunk, three ways") << "resetSkunk, Tools/Reset Skunk, ^R" << "-r -r -r" << "" << "d:Bank 1";
         QTest::newRow("Get Skunk Serial, two ways") << "Tools/Get Skunk Serial, ^S" << "-q|-s -q|-s" << "" << "d:Bank 1";
-        QTest::newRow("Update Skunk entry, first") << "Tools/Update Skunk" << "-q|-u" << "plain" << "d:Bank 1";
-        QTest::newRow("Ctrl+U, first") << "^U" << "-q|-u" << "plain" << "d:Bank 1";
+        QTest::newRow("Update Skunk, two ways, first") << "Tools/Update Skunk, ^U" << "-q|-u -q|-u" << "plain plain" << "d:Bank 1";
         QTest::newRow("bank 1 dump, two ways") << "File/Dump ROM Bank 1 to file, ^1" << "-q|-d|%1 -q|-d|%1" << "save1 dump1 save1@ dump1" << "d:Bank 1";
         QTest::newRow("bank 2 dump, two ways") << "^2, File/Dump ROM Bank 2 to file" << "-q|-d2|%1 -q|-d2|%1" << "save2 dump2 save2@ dump2" << "d:Bank 1";
         QTest::newRow("update after Go") << "doTransfer, ^U" << "-q| -q|-u" << "send send" << "d:Bank 1";
@@ -186,9 +185,8 @@ private slots:
         QTest::newRow("override") << "o, G" << "-q|-o|g.rom|0x5000" << "send" << "od:Bank 1";
         QTest::newRow("override by space") << "O, G" << "-q|-o|g.rom|0x5000" << "send" << "od:Bank 1";
         QTest::newRow("override, let go off the box") << "P, G" << "-q|g.rom" << "send" << "od:Bank 1";
-        QTest::newRow("override twice") << "o, o, G" << "-q|g.rom" << "send" << "d:Bank 1";
         QTest::newRow("skip header") << "h, G" << "-q|-h|512|g.rom" << "send" << "hd:Bank 1";
-        QTest::newRow("skip header twice") << "h, h, G" << "-q|g.rom" << "send" << "d:Bank 1";
+        QTest::newRow("override, skip header twice") << "o, h, o, h, G" << "-q|g.rom" << "send" << "d:Bank 1";
         QTest::newRow("flash") << "f, G" << "-q|-f|g.rom" << "send" << "126Fd:Bank 1";
         QTest::newRow("flash bank 2") << "f, 2, G" << "-q|-2|-f|g.rom" << "send" << "126Fd:Bank 2";
         QTest::newRow("flash 6MB") << "f, 6, G" << "-q|-6|-f|g.rom" << "send" << "126Fd:6MB";
