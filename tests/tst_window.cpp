@@ -185,7 +185,7 @@ private slots:
         QTest::newRow("override") << "o, G" << "-q|-o|g.rom|0x5000" << "send" << "od:Bank 1";
         QTest::newRow("override by space") << "O, G" << "-q|-o|g.rom|0x5000" << "send" << "od:Bank 1";
         QTest::newRow("override, let go off the box") << "P, G" << "-q|g.rom" << "send" << "od:Bank 1";
-        QTest::newRow("skip header") << "h, G" << "-q|-h|512|g.rom" << "send" << "hd:Bank 1";
+        QTest::newRow("skip header") << "h, G" << "-q|-h|512 |g.rom" << "send" << "hd:Bank 1";
         QTest::newRow("override, skip header twice") << "o, h, o, h, G" << "-q|g.rom" << "send" << "d:Bank 1";
         QTest::newRow("flash") << "f, G" << "-q|-f|g.rom" << "send" << "126Fd:Bank 1";
         QTest::newRow("flash bank 2") << "f, 2, G" << "-q|-2|-f|g.rom" << "send" << "126Fd:Bank 2";
@@ -196,7 +196,7 @@ private slots:
         QTest::newRow("word alone") << "w, G" << "-q|g.rom" << "send" << "dw:Bank 1";
         QTest::newRow("bank 2, flash off") << "f, 2, f, G" << "-q|g.rom" << "send" << "d:Bank 2";
         QTest::newRow("6MB word, flash off") << "f, 6, w, f, G" << "-q|g.rom" << "send" << "dw:6MB";
-        QTest::newRow("every box") << "n, o, h, f, 2, w, G" << "-q|-n|-o|-2|-w|-f|-h|512|g.rom|0x5000" << "send" << "oh126Fdw:Bank 2";
+        QTest::newRow("every box") << "n, o, h, f, 2, w, G" << "-q|-n|-o|-2|-w|-f|-h|512 |g.rom|0x5000" << "send" << "oh126Fdw:Bank 2";
         QTest::newRow("rev 1, flash") << "r, f, G" << "-q|-f|g.rom" << "send" << "1Fr:Bank 1";
         QTest::newRow("rev 1, banks refused") << "r, f, 2, 6, G" << "-q|-f|g.rom" << "send" << "1Fr:Bank 1";
         QTest::newRow("rev 1 after 6MB") << "f, 6, r, G" << "-q|-f|g.rom" << "send" << "1Fr:Bank 1";
@@ -222,7 +222,7 @@ private slots:
         // clang-format off
         const QHash<QString, QString> letters{{"n", "skipbootCheck"},
             {"o", "overrideCheck, overrideAddress=0x5000"}, {"O", "space:overrideCheck, overrideAddress=0x5000"},
-            {"P", "slip:overrideCheck, overrideAddress=0x5000"}, {"h", "skipheaderCheck, skipBytesval=512"},
+            {"P", "slip:overrideCheck, overrideAddress=0x5000"}, {"h", "skipheaderCheck, skipBytesval=512 "},
             {"f", "space:isFlash"}, {"1", "bank1Radio"}, {"2", "bank2Radio"}, {"6", "bank6Radio"},
             {"r", "Tools/Rev 1 Skunkboard"}, {"w", "Tools/Use Word Flash Mode"},
             {"G", "filenameEdit=g.rom, doTransfer"}, {"E", ""}, {"C", ""}};
@@ -304,6 +304,7 @@ private slots:
         QTest::newRow("blank header named .rom") << "b.rom" << image(9000, {{8192, "\x01"}}, '\xff') << "0x802000 8192 flash";
         QTest::newRow("8193 equal bytes") << "b.bin" << image(8193, {}, '\x07') << "0x4000 0 ram";
         QTest::newRow("8192 equal bytes") << "b.bin" << image(8192, {}, '\xff') << "0x4000 0 ram";
+        QTest::newRow("blank but byte 1") << "b.bin" << image(8193, {{1, "\x02"}, {8192, "\x01"}}) << "0x4000 0 ram";
         QTest::newRow("blank but one byte") << "b.bin" << image(8193, {{8191, "\x02"}, {8192, "\x01"}}) << "0x4000 0 ram";
         QTest::newRow("headerless .rom") << "game.rom" << image(40) << "0x802000 0 flash";
         QTest::newRow("headerless .ROM") << "GAME.ROM" << image(9000, {}, 'x') << "0x802000 0 flash";
