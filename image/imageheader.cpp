@@ -57,7 +57,13 @@ ImageHeader detectImageHeader(std::FILE *file, const QByteArray &path)
 
 PanelProposal proposePanel(const ImageHeader &header)
 {
+    // The C library formats into bounded buffers, so a hardened build checks
+    // every write against the buffer's size at run time.
+    char address[16];
+    char skip[16];
     // The address shows the header's bits as they are: 0xffffffff, not -0x1.
-    return {QString::asprintf("0x%x", static_cast<quint32>(header.loadAddress)),
-            QString::asprintf("%d", header.headerSkip), header.loadAddress > 0x801FFF};
+    std::snprintf(address, sizeof address, "0x%x",
+                  static_cast<unsigned>(static_cast<quint32>(header.loadAddress)));
+    std::snprintf(skip, sizeof skip, "%d", static_cast<int>(header.headerSkip));
+    return {QString::fromLatin1(address), QString::fromLatin1(skip), header.loadAddress > 0x801FFF};
 }
