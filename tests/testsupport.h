@@ -169,17 +169,27 @@ inline void onNextModal(const std::function<void(QWidget *)> &act)
     poll->start(10);
 }
 
-// Puts `path` into the file dialog's name field and presses Return; an empty
-// path cancels the dialog.
-inline void answerFileDialog(QWidget *dialog, const QString &path)
+// Answers the next modal dialogs in turn, one word each: "Yes" or "No" clicks
+// that button, "Return" or "Escape" presses that key, "" cancels, and any
+// other word is a path for the file dialog.
+inline void answer(QStringList words)
 {
-    if (path.isEmpty())
-        return QTest::keyClick(dialog, Qt::Key_Escape);
-    // Set whole, as a paste is: typed name by name, the dialog's completion
-    // list would take the Return for itself.
-    auto *field = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-    field->setText(path);
-    QTest::keyClick(field, Qt::Key_Return);
+    onNextModal([words](QWidget *modal) mutable {
+        const QString word = words.takeFirst();
+        if (!words.isEmpty())
+            answer(words);
+        if (word == "Yes" || word == "No")
+            return qobject_cast<QMessageBox *>(modal)
+                ->button(word == "Yes" ? QMessageBox::Yes : QMessageBox::No)
+                ->click();
+        if (word.isEmpty() || word == "Return" || word == "Escape")
+            return QTest::keyClick(modal, word == "Return" ? Qt::Key_Return : Qt::Key_Escape);
+        // Set whole, as a paste is: typed name by name, the dialog's
+        // completion list would take the Return for itself.
+        auto *field = modal->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        field->setText(word);
+        QTest::keyClick(field, Qt::Key_Return);
+    });
 }
 
 // The options panel in letters: the enabled ones of the address field (o),
@@ -188,17 +198,15 @@ inline void answerFileDialog(QWidget *dialog, const QString &path)
 // the colon the checked bank.
 inline QString panelState()
 {
-    const auto enabled = [](const char *name) { return find<QWidget>(name)->isEnabled(); };
-    // clang-format off
-    const std::pair<bool, char> letters[] = {{enabled("overrideAddress"), 'o'}, {enabled("skipBytesval"), 'h'},
-        {enabled("bank1Radio"), '1'}, {enabled("bank2Radio"), '2'}, {enabled("bank6Radio"), '6'},
-        {find<QGroupBox>("isFlash")->isChecked(), 'F'}, {find<QAction>("actionDump_Bank2")->isEnabled(), 'd'},
-        {find<QAction>("actionRev_1_Skunkboard")->isChecked(), 'r'},
-        {find<QAction>("actionUse_Word_Flash_Mode")->isChecked(), 'w'}};
-    // clang-format on
     QString state;
-    for (const auto &[on, letter] : letters)
-        state += on ? QString(letter) : QString();
+    // clang-format off
+    for (const auto &[name, letter] : std::initializer_list<std::pair<const char *, char>>{{"overrideAddress", 'o'},
+            {"skipBytesval", 'h'}, {"bank1Radio", '1'}, {"bank2Radio", '2'}, {"bank6Radio", '6'}, {"isFlash", 'F'},
+            {"actionDump_Bank2", 'd'}, {"actionRev_1_Skunkboard", 'r'}, {"actionUse_Word_Flash_Mode", 'w'}}) {
+        if (find<QObject>(name)->property(QByteArray("Frw").contains(letter) ? "checked" : "enabled").toBool())
+            state += letter;
+    }
+    // clang-format on
     state += ':';
     for (auto *bank : find<QGroupBox>("isFlash")->findChildren<QRadioButton *>())
         state += bank->isChecked() ? bank->text() : QString();
@@ -212,6 +220,7 @@ class DialogLog : public QObject
 {
 public:
     DialogLog() { qApp->installEventFilter(this); }
+    QStringList shown;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -223,24 +232,18 @@ protected:
             return false;
         QString text = dialog->windowTitle();
         if (auto *files = qobject_cast<QFileDialog *>(dialog)) {
-            text += " [" + files->nameFilters().join(";;") + ']';
-            // The file name it starts with, if any.
-            if (const QString name = files->findChild<QLineEdit *>("fileNameEdit")->text();
-                !name.isEmpty())
-                text += " @" + name;
+            const QString name = files->findChild<QLineEdit *>("fileNameEdit")->text();
+            text += " [" + files->nameFilters().join(";;") + ']'
+                + (name.isEmpty() ? "" : " @" + name);
         }
         if (auto *box = qobject_cast<QMessageBox *>(dialog))
             text += " / " + box->text();
-        if (auto *busy = qobject_cast<QProgressDialog *>(dialog)) {
+        if (auto *busy = qobject_cast<QProgressDialog *>(dialog))
             text
                 += " / " + busy->labelText() + (busy->findChild<QPushButton *>() ? " +cancel" : "");
-        }
         shown << text;
         return false;
     }
-
-public:
-    QStringList shown;
 };
 
 } // namespace TestSupport

@@ -66,40 +66,6 @@ private:
     std::unique_ptr<MainWindow> window;
     QStringList opened;
     const QFont defaultFont = QApplication::font();
-    QString seen; // the title of a dialog the test opened, closed once seen
-
-    void watchDialogs()
-    {
-        onNextModal([this](QWidget *modal) {
-            seen = modal->windowTitle();
-            QTest::keyClick(modal, Qt::Key_Escape);
-        });
-    }
-
-    // Answers the file dialog with `path`, and a save dialog's questions about
-    // replacing it: the file dialog's own with Yes, Vantrel's with `answer`.
-    static void answerDump(const QString &path, const QString &answer)
-    {
-        onNextModal([=](QWidget *dialog) {
-            const auto mode = qobject_cast<QFileDialog *>(dialog)->acceptMode();
-            if (QFile::exists(path) && mode == QFileDialog::AcceptSave) {
-                onNextModal([=](QWidget *replace) {
-                    qobject_cast<QMessageBox *>(replace)->button(QMessageBox::Yes)->click();
-                    onNextModal([=](QWidget *ask) {
-                        auto *question = qobject_cast<QMessageBox *>(ask);
-                        if (answer == "Yes" || answer == "No")
-                            question->button(answer == "Yes" ? QMessageBox::Yes : QMessageBox::No)
-                                ->click();
-                        else
-                            QTest::keyClick(ask,
-                                            answer == "Return" ? Qt::Key_Return : Qt::Key_Escape);
-                    });
-                });
-            }
-            answerFileDialog(dialog, path);
-        });
-    }
-    static QString stored(const char *key) { return QSettings().value(key).toString(); }
 
 private slots:
     void initTestCase()
@@ -115,7 +81,6 @@ private slots:
     void init()
     {
         opened.clear();
-        seen.clear();
         QSettings().clear();
         QDir(workPath("board")).removeRecursively();
         QFile::remove(workPath("runs"));
@@ -127,10 +92,8 @@ private slots:
         release();
         window.reset();
         QApplication::setFont(defaultFont);
-        qunsetenv("JCP_SIM_STDOUT");
-        qunsetenv("JCP_SIM_STDERR");
-        qunsetenv("JCP_SIM_FLOOD_STDOUT");
-        qunsetenv("JCP_SIM_FLOOD_STDERR");
+        for (const char *name : {"STDOUT", "STDERR", "FLOOD_STDOUT", "FLOOD_STDERR"})
+            qunsetenv(QByteArray("JCP_SIM_") + name);
         QVERIFY(QApplication::topLevelWidgets().isEmpty());
     }
 
@@ -215,11 +178,13 @@ private slots:
     void commands()
     {
         QFETCH(QString, steps);
+        QFETCH(QString, runs);
+        QFETCH(QString, shown);
         // A dump's or Select File's file: E makes it exist, C cancels the file
         // dialog instead, and a button's name answers the question about
         // replacing it.
         const QString file = workPath(QStringLiteral("бэкап dump.rom"));
-        QString dump = file, answer = "Return";
+        QString dump = file, reply = "Return";
         QFile::remove(file);
         // clang-format off
         const QHash<QString, QString> letters{{"n", "skipbootCheck"},
@@ -227,57 +192,57 @@ private slots:
             {"P", "slip:overrideCheck, overrideAddress=0x5000"}, {"h", "skipheaderCheck, skipBytesval=512 "},
             {"f", "space:isFlash"}, {"1", "bank1Radio"}, {"2", "bank2Radio"}, {"6", "bank6Radio"},
             {"r", "Tools/Rev 1 Skunkboard"}, {"w", "Tools/Use Word Flash Mode"},
-            {"G", "filenameEdit=g.rom, doTransfer"}, {"E", ""}, {"C", ""}, {"H", ""}, {"R", ""}};
+            {"G", "filenameEdit=g.rom, doTransfer"}};
         // clang-format on
         DialogLog log;
         for (const QString &letter : steps.split(QStringLiteral(", "))) {
-            if (letter == "E")
-                writeFile(dump, "old");
             if (letter.startsWith("S:")) {
                 window.reset();
                 QSettings().setValue(letter.section('=', 0, 0).mid(2),
                                      letter.section('=', 1).replace("%1", file));
                 window = showWindow();
-                continue;
-            }
-            if (letter == "C")
+            } else if (letter == "E") {
+                writeFile(dump, "old");
+            } else if (letter == "C") {
                 dump.clear();
-            if (letter == "H")
+            } else if (letter == "H") {
                 hold();
-            if (letter == "R") {
+            } else if (letter == "R") {
                 release();
                 waitIdle(window.get());
-            }
-            if (QStringList{"Return", "Escape", "Yes", "No"}.contains(letter))
-                answer = letter;
-            const QString steps = letter == answer ? "" : letters.value(letter, letter);
-            for (const QString &step : steps.split(QStringLiteral(", "), Qt::SkipEmptyParts)) {
-                if (step.contains("Dump") || step == "^1" || step == "^2" || step == "fileSelect")
-                    answerDump(dump, answer);
-                if (step.contains("About") || step == "^A")
-                    onNextModal([](QWidget *box) { QTest::keyClick(box, Qt::Key_Return); });
-                trigger(window.get(), step);
-                if (qEnvironmentVariableIsEmpty("JCP_SIM_HOLD"))
-                    waitIdle(window.get());
-                QVERIFY(!QApplication::activeModalWidget());
+            } else if (QStringList{"Return", "Escape", "Yes", "No"}.contains(letter)) {
+                reply = letter;
+            } else {
+                for (const QString &step : letters.value(letter, letter).split(", ")) {
+                    // Replacing a file, Qt's file dialog asks first, then Vantrel.
+                    if (step.contains("Dump") || step == "^1" || step == "^2")
+                        answer(QFile::exists(dump) ? QStringList{dump, "Yes", reply}
+                                                   : QStringList{dump});
+                    if (step == "fileSelect" || step.contains("About") || step == "^A")
+                        answer({step == "fileSelect" ? dump : "Return"});
+                    trigger(window.get(), step);
+                    if (qEnvironmentVariableIsEmpty("JCP_SIM_HOLD"))
+                        waitIdle(window.get());
+                    QVERIFY(!QApplication::activeModalWidget());
+                }
             }
         }
         qDeleteAll(qApp->findChildren<QTimer *>(QStringLiteral("modalAnswer")));
-        QFETCH(QString, runs);
-        const bool dumped
-            = runs.contains("%1") || steps.startsWith("E, fileSelect") || steps.contains("defdir");
-        // The runs of the tool, then the pages opened in the browser.
+        // The runs of the tool, then the pages opened in the browser; every dialog shown.
         QCOMPARE((QStringList(TestSupport::runs()) + opened).join(' ').trimmed(),
-                 runs.replace(QLatin1String("%1"), file));
-        QFETCH(QString, shown);
+                 QString(runs).replace(QLatin1String("%1"), file));
         QCOMPARE(log.shown, dialogs(shown, file));
         // Vantrel's own notice, if any, follows the panel's state.
-        QTEST((panelState() + ' ' + window->statusBar()->currentMessage()).trimmed(), "state");
+        const QString state = panelState();
+        QTEST((state + ' ' + window->statusBar()->currentMessage()).trimmed(), "state");
         // Only a dump that was started moves the next dialogs' start; the
         // switches are kept as the window leaves them.
-        const QString state = panelState();
+        const bool dumped
+            = runs.contains("%1") || steps.startsWith("E, fileSelect") || steps.contains("defdir");
         window.reset();
-        QCOMPARE(QStringList({stored("defdir"), stored("rev1"), stored("wordflash")}),
+        const QSettings stored;
+        QCOMPARE(QStringList({stored.value("defdir").toString(), stored.value("rev1").toString(),
+                              stored.value("wordflash").toString()}),
                  QStringList({dumped ? file : QString(), state.contains('r') ? "true" : "false",
                               state.contains('w') ? "true" : "false"}));
     }
@@ -334,15 +299,13 @@ private slots:
         // The box starts the other way, so both its setting and clearing are seen.
         find<QGroupBox>("isFlash")->setChecked(!panel.endsWith("flash"));
         DialogLog log;
-        answerDump(path, {});
+        answer({path});
         trigger(window.get(), "fileSelect");
-        QCOMPARE(QStringList({find<QLineEdit>("overrideAddress")->text(),
-                              find<QLineEdit>("skipBytesval")->text(),
+        const auto text = [](const char *name) { return find<QLineEdit>(name)->text(); };
+        QCOMPARE(QStringList({text("filenameEdit"), text("overrideAddress"), text("skipBytesval"),
                               find<QGroupBox>("isFlash")->isChecked() ? "flash" : "ram"})
-                     .join(' '),
-                 panel);
-        QCOMPARE(find<QLineEdit>("filenameEdit")->text(), path);
-        QCOMPARE(log.shown, dialogs("open"));
+                     + log.shown,
+                 QStringList(path) + panel.split(' ') + dialogs("open"));
         // The address and skip are only proposed: their boxes stay unticked.
         trigger(window.get(), "doTransfer");
         QCOMPARE(runs(), (panel.endsWith("flash") ? "-q|-f|" : "-q|") + path);
@@ -354,16 +317,15 @@ private slots:
         auto *tabs = find<QTabWidget>("tabWidget");
         QCOMPARE(tabs->tabText(0) + tabs->tabText(1) + QString::number(tabs->currentIndex()),
                  QStringLiteral("OptionsOutput0"));
-        QTest::mouseClick(find<QCheckBox>("overrideCheck"), Qt::LeftButton);
-        QTest::mouseClick(find<QCheckBox>("skipheaderCheck"), Qt::LeftButton);
-        trigger(window.get(), "space:isFlash");
+        for (const char *how : {"overrideCheck", "skipheaderCheck", "space:isFlash"})
+            trigger(window.get(), how);
         const QStringList head{"fileSelect", "filenameEdit", "doTransfer", "qt_tabwidget_tabbar"};
         const QStringList pages[]
             = {{"overrideCheck", "overrideAddress", "skipheaderCheck", "skipBytesval",
                 "skipbootCheck", "isFlash", "bank1Radio", "resetSkunk"},
                {"outputBrowser"}};
         for (const int page : {0, 1}) {
-            find<QTabWidget>("tabWidget")->setCurrentIndex(page);
+            tabs->setCurrentIndex(page);
             find<QPushButton>("fileSelect")->setFocus();
             // Round the ring with Tab, then back with Shift+Tab.
             const QStringList ring = head + pages[page];
@@ -428,22 +390,22 @@ private slots:
         QFETCH(bool, toolFinishes);
         // A board that hangs: Escape leaves its busy dialog, the tool runs on.
         hold();
+        writeFile("big.rom", QByteArray(100000, 'x'));
         onNextModal([&](QWidget *busy) {
             // Meanwhile the window takes no command, not even one to refuse.
             QTest::keyClick(window->windowHandle(), Qt::Key_S, Qt::ControlModifier);
             QCOMPARE(window->statusBar()->currentMessage(), QString());
             QTest::keyClick(busy, Qt::Key_Escape);
         });
-        trigger(window.get(), "space:isFlash");
-        trigger(window.get(), "filenameEdit=" + writeFile("big.rom", QByteArray(100000, 'x')));
-        trigger(window.get(), "doTransfer");
+        for (const QString &how :
+             QStringList{"space:isFlash", "filenameEdit=" + workPath("big.rom"), "doTransfer"})
+            trigger(window.get(), how);
         onNextModal([&](QWidget *modal) {
             auto *question = qobject_cast<QMessageBox *>(modal);
-            QVERIFY(question && question->parent() == window.get());
             QAbstractButton *cancel = question->button(QMessageBox::Cancel);
+            QVERIFY(question->parent() == window.get() && question->escapeButton() == cancel);
             QCOMPARE(question->windowTitle() + '|' + question->defaultButton()->text(),
                      QStringLiteral("Vantrel|Wait"));
-            QCOMPARE(question->escapeButton(), cancel);
             for (QAbstractButton *button : question->buttons()) {
                 if (button->text() == answer || (answer == "Cancel" && button == cancel))
                     button->click();
@@ -476,7 +438,7 @@ private slots:
         QTest::newRow("two files") << "filenameEdit" << "%1game.rom\r\n%1pipe\r\n" << "|";
         QTest::newRow("a folder") << "tab" << "%1folder\r\n" << "|";
         QTest::newRow("https") << "filenameEdit" << "https://example.org/a.rom\r\n" << "|";
-        QTest::newRow("a fifo, warned") << "tab" << "%1pipe\r\n" << "%1pipe|Select File";
+        QTest::newRow("a fifo, warned") << "tab" << "%1pipe\r\n" << "%1pipe|Select File / Cannot read %1pipe: not a regular file";
         // clang-format on
     }
 
@@ -485,7 +447,8 @@ private slots:
         QFETCH(QString, target);
         QFETCH(QString, uris);
         QFETCH(QString, outcome);
-        watchDialogs();
+        DialogLog log;
+        answer({"Escape"});
         // As a file manager sends it, to the window as the desktop does; the
         // window passes the move on as an enter to the widget under it.
         QMimeData data;
@@ -498,7 +461,7 @@ private slots:
         QDropEvent drop(at, move.possibleActions(), &data, Qt::LeftButton, {});
         QApplication::sendEvent(window->windowHandle(), &drop);
         QTRY_COMPARE(find<QLineEdit>("filenameEdit")->text() + '|'
-                         + find<QLineEdit>("overrideAddress")->text() + seen,
+                         + find<QLineEdit>("overrideAddress")->text() + log.shown.join(' '),
                      outcome.replace("%1", workPath({}) + '/'));
     }
 
@@ -521,8 +484,7 @@ private slots:
         QTest::addColumn<QString>("outcome");
         // clang-format off
         const std::pair<const char *, const char *> keys[]{{"Ctrl+Q", "closed"}, {"Ctrl+R", "-r"}, {"Ctrl+S", "-q -s"},
-            {"Ctrl+U", "-q -u"}, {"Ctrl+1", "Select file to dump bank 1 ROM to"}, {"Ctrl+2", "Select file to dump bank 2 ROM to"},
-            {"Ctrl+A", "About Vantrel"}, {"F10", "File"}};
+            {"Ctrl+U", "plain -q -u"}, {"Ctrl+1", "save1"}, {"Ctrl+2", "save2"}, {"Ctrl+A", "about"}, {"F10", "File"}};
         for (const char *field : {"filenameEdit", "overrideAddress", "skipBytesval"})
             for (const auto &[sequence, outcome] : keys)
                 QTest::addRow("%s in %s", sequence, field) << field << QKeySequence(sequence) << outcome;
@@ -534,17 +496,23 @@ private slots:
         QFETCH(QString, field);
         QFETCH(QKeySequence, keys);
         QFETCH(QString, outcome);
-        watchDialogs();
+        DialogLog log;
+        answer({"Escape"});
         auto *line = find<QLineEdit>(qPrintable(field));
         line->setText(QStringLiteral("0x802000"));
         line->setEnabled(true);
         line->setFocus();
         QTest::keySequence(line, keys);
-        if (const QAction *menu = window->menuBar()->activeAction())
-            seen = menu->text();
-        if (!window->isVisible())
-            seen = QStringLiteral("closed");
-        QTRY_COMPARE(seen.isEmpty() ? runs().section(' ', 0, 0).replace('|', ' ') : seen, outcome);
+        // Only one of these is there: the menu opened, the window closed, the
+        // dialogs shown, the tool's runs.
+        const QAction *menu = window->menuBar()->activeAction();
+        const QString closed = window->isVisible() ? QString() : QStringLiteral("closed");
+        QTRY_COMPARE(
+            (QStringList{closed, menu ? menu->text() : QString()} + log.shown + QStringList(runs()))
+                .join(' ')
+                .replace('|', ' ')
+                .simplified(),
+            dialogs(outcome).join(' ').simplified());
         // Neither erased nor selected.
         QCOMPARE(line->text() + line->selectedText(), QStringLiteral("0x802000"));
     }
@@ -617,51 +585,39 @@ private slots:
             for (qsizetype at = 0; at == 0 || at < text.size(); at += bounds.perTurn)
                 reference.append(text.mid(at, bounds.perTurn));
         }
-        // One turn of the event loop adds at most about its worth.
+        // One turn of the event loop adds at most about its worth, and a
+        // hidden pane no more than its share until it is shown.
         QVERIFY(pane.document()->characterCount() <= 2 * bounds.perTurn + 60);
         const QStringList all = reference.toPlainText().split(u'\n');
-        const QString &tail = all.last();
-        if (limits[2] < 999) {
-            QTest::qWait(50);
-            // A hidden pane takes no more than its share until it is shown.
-            QCOMPARE(pane.toPlainText().endsWith(tail), limits[3] == 999);
-            pane.show();
-        }
-        QTRY_VERIFY(pane.toPlainText().endsWith(tail));
+        QTest::qWait(50);
+        QCOMPARE(pane.toPlainText().endsWith(all.last()), limits[3] == 999);
+        pane.show();
+        QTRY_VERIFY(pane.toPlainText().endsWith(all.last()));
+        // Over the bound the oldest went, the newest are all there, the first
+        // line says how much is missing, and about the bound stays.
         QStringList held = pane.toPlainText().split(u'\n');
         const bool over
             = reference.document()->characterCount() > limits[0] || all.size() > limits[1];
-        // Over the bound the oldest went, the newest are all there, the first
-        // line says how much is missing, and about the bound stays.
         const QString note = over ? held.takeFirst() : QString();
         const qsizetype gone = all.size() - held.size();
         QCOMPARE(held, all.mid(gone));
-        const QString expected
-            = QStringLiteral("Earlier output left out: %1 paragraphs, %2 characters.")
+        const QString counts
+            = QStringLiteral("%1 paragraphs, %2 characters.")
                   .arg(QLocale().toString(gone),
                        QLocale().toString(all.mid(0, gone).join(QString()).size()));
-        QCOMPARE(note, over ? expected : QString());
+        QCOMPARE(note, over ? "Earlier output left out: " + counts : QString());
         const qsizetype kept = pane.document()->characterCount() - note.size() - 1;
         QVERIFY((kept <= limits[0] || held.size() == 1) && held.size() <= limits[1]);
         QVERIFY(!over || kept > limits[0] / 2 || held.size() > limits[1] / 2);
     }
-    void flood_data()
-    {
-        QTest::addColumn<int>("tab");
-        QTest::newRow("pane in front") << 1;
-        QTest::newRow("pane behind, shown afterwards") << 0;
-    }
-
-    // A tool flooding both channels: the window keeps answering, the busy
-    // dialog closes when the tool ends, the pane keeps the newest output.
+    // A tool flooding both channels while the pane is behind "Options": the
+    // window keeps answering, the busy dialog closes when the tool ends, the
+    // pane keeps the newest output and shows it once in front.
     void flood()
     {
-        QFETCH(int, tab);
         qputenv("JCP_SIM_FLOOD_STDOUT", "1500000");
         qputenv("JCP_SIM_FLOOD_STDERR", "1500000");
         auto *pane = find<QTextBrowser>("outputBrowser");
-        QTabBar *tabs = find<QTabWidget>("tabWidget")->tabBar();
-        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(tab).center());
         auto *process = window->findChild<QProcess *>();
 
         // Counts the turns of the event loop while the flood goes on.
@@ -678,10 +634,11 @@ private slots:
         // It returns as the busy dialog closes, once the tool has ended.
         QVERIFY(turns > 0 && process->state() == QProcess::NotRunning);
 
+        QTabBar *tabs = find<QTabWidget>("tabWidget")->tabBar();
         QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
         // The newest output, the tool's last words among it, is all there.
         QTRY_COMPARE(pane->toPlainText().count(QLatin1String("last line of the flood")), 2);
-        // The view follows the end, also when the page is shown afterwards.
+        // The view follows the end.
         QTRY_COMPARE(pane->verticalScrollBar()->value(), pane->verticalScrollBar()->maximum());
         const QString text = pane->toPlainText();
         QVERIFY(text.contains(QLatin1String("Transfer complete: 1024 bytes"))
