@@ -362,8 +362,6 @@ void MainWindow::reportFailedStart(QProcess::ProcessError error)
         return;
     notify(tr("Could not start the flash tool %1: %2")
                .arg(QDir::toNativeSeparators(jcpPath), process.errorString()));
-    // No finished() follows a failed start, so the waiting operation is released here.
-    progress.hide();
 }
 
 void MainWindow::appendOutput(const QString &text)
