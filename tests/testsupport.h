@@ -84,19 +84,9 @@ inline std::unique_ptr<MainWindow> showWindow()
     auto window = std::make_unique<MainWindow>();
     window->show();
     window->activateWindow();
-    // Not fatal here: press() waits again where a key needs the active window.
+    // Not fatal here: trigger() waits again where a key needs the active window.
     (void)QTest::qWaitForWindowActive(window.get());
     return window;
-}
-
-// Ctrl+key on the window, brought to the front first as a desktop does.
-inline void press(QWidget *window, Qt::Key key)
-{
-    // Offscreen, a closed menu keeps the focus until a window asks for it.
-    window->activateWindow();
-    window->windowHandle()->requestActivate();
-    QTRY_COMPARE(QGuiApplication::focusWindow(), window->windowHandle());
-    QTest::keyClick(window, key, Qt::ControlModifier);
 }
 
 // Clicks "Menu/Entry" through the menu bar.
@@ -123,14 +113,20 @@ inline void chooseMenuEntry(QMenuBar *bar, const QString &path)
     QFAIL(qPrintable("no menu " + path));
 }
 
-// Acts as a user does: "^X" presses Ctrl+X; "name=text" types into that
-// field; "Menu/Entry" clicks through the menu bar; "space:name" presses space
-// on that widget; "name" clicks it, "slip:name" presses on it and lets go
-// off it.
+// Acts as a user does: "^X" presses Ctrl+X on the window; "name=text" types
+// into that field; "Menu/Entry" clicks through the menu bar; "space:name"
+// presses space on that widget; "name" clicks it, "slip:name" presses on it
+// and lets go off it.
 inline void trigger(QWidget *window, const QString &how)
 {
-    if (how.startsWith('^'))
-        return press(window, Qt::Key(how.at(1).unicode()));
+    if (how.startsWith('^')) {
+        // Brought to the front first as a desktop does; offscreen, a closed
+        // menu keeps the focus until a window asks for it.
+        window->activateWindow();
+        window->windowHandle()->requestActivate();
+        QTRY_COMPARE(QGuiApplication::focusWindow(), window->windowHandle());
+        return QTest::keyClick(window, Qt::Key(how.at(1).unicode()), Qt::ControlModifier);
+    }
     if (how.contains('/') && !how.contains('='))
         return chooseMenuEntry(qobject_cast<QMainWindow *>(window)->menuBar(), how);
     auto *widget = find<QWidget>(qPrintable(how.section(':', -1).section('=', 0, 0)));

@@ -412,7 +412,7 @@ private slots:
             QCOMPARE(window->isVisible(), answer != QLatin1String("Stop and Quit"));
             release();
         });
-        press(window.get(), Qt::Key_Q);
+        trigger(window.get(), "^Q");
         QTRY_COMPARE(window->isVisible(), answer == QLatin1String("Cancel"));
         QTRY_VERIFY(!QApplication::activeModalWidget());
         QTRY_COMPARE(QFile::exists(workPath(QStringLiteral("board/bank1.bin"))), toolFinishes);
