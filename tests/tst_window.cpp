@@ -232,6 +232,8 @@ private slots:
         QCOMPARE((QStringList(TestSupport::runs()) + opened).join(' ').trimmed(),
                  QString(runs).replace(QLatin1String("%1"), file));
         QCOMPARE(log.shown, dialogs(shown, file));
+        // The board takes every argument list the window sends.
+        QVERIFY(!find<QTextBrowser>("outputBrowser")->toPlainText().contains("not understood"));
         // Vantrel's own notice, if any, follows the panel's state.
         const QString state = panelState();
         QTEST((state + ' ' + window->statusBar()->currentMessage()).trimmed(), "state");
