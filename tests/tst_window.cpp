@@ -549,6 +549,8 @@ private slots:
         QFETCH(int, points);
         QFETCH(bool, whileOpen);
         const QFont font(defaultFont.family(), points);
+        // The window init() opened has the default font.
+        const QSize drawn = window->minimumSizeHint();
         QApplication::setFont(whileOpen ? defaultFont : font);
         window = showWindow();
         QApplication::setFont(font);
@@ -568,6 +570,9 @@ private slots:
             QVERIFY2(fits, qPrintable(widget->objectName()));
         }
         QVERIFY(find<QWidget>("outputBrowser")->geometry().contains(QRect(0, 0, 632, 152)));
+        // Back at the default font, the window may be as small as it was.
+        QApplication::setFont(defaultFont);
+        QTRY_COMPARE(window->minimumSizeHint(), drawn);
     }
     // The pane's paragraphs and its bound, without a window.
     void pane_data()
