@@ -57,8 +57,8 @@ ImageHeader detectImageHeader(std::FILE *file, const QByteArray &path)
 
 PanelProposal proposePanel(const ImageHeader &header)
 {
-    // The C library formats into bounded buffers, so a hardened build checks
-    // every write against the buffer's size at run time.
+    // The C library formats into bounded buffers; a hardened build checks at
+    // run time that the bound given is within the buffer.
     char address[16];
     char skip[16];
     // The address shows the header's bits as they are: 0xffffffff, not -0x1.
