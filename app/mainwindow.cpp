@@ -364,15 +364,10 @@ void MainWindow::reportFailedStart(QProcess::ProcessError error)
                .arg(QDir::toNativeSeparators(jcpPath), process.errorString()));
 }
 
-void MainWindow::appendOutput(const QString &text)
-{
-    feed->add({text});
-}
-
 void MainWindow::notify(const QString &text)
 {
     // The pane may be behind the "Options" page; the status bar is always seen.
-    appendOutput(text);
+    feed->add({text});
     ui->statusBar->showMessage(text, kNoticeMs);
 }
 

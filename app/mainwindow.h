@@ -57,7 +57,6 @@ private:
     void runBusyDialog(const QString &title, const QString &label);
     void dumpRomFile(int bank);
     void reportFailedStart(QProcess::ProcessError error);
-    void appendOutput(const QString &text);
     void notify(const QString &text);
     void askBeforeClosing();
     void closeWhenToolEnds();

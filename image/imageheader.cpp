@@ -62,8 +62,7 @@ PanelProposal proposePanel(const ImageHeader &header)
     char address[16];
     char skip[16];
     // The address shows the header's bits as they are: 0xffffffff, not -0x1.
-    std::snprintf(address, sizeof address, "0x%x",
-                  static_cast<unsigned>(static_cast<quint32>(header.loadAddress)));
-    std::snprintf(skip, sizeof skip, "%d", static_cast<int>(header.headerSkip));
+    std::snprintf(address, sizeof address, "0x%x", static_cast<quint32>(header.loadAddress));
+    std::snprintf(skip, sizeof skip, "%d", header.headerSkip);
     return {QString::fromLatin1(address), QString::fromLatin1(skip), header.loadAddress > 0x801FFF};
 }
