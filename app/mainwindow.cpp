@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "app/edgeanchor.h"
 #include "app/fontadaptation.h"
 #include "app/menukeys.h"
 #include "board/blockingdialog.h"
@@ -81,6 +82,7 @@ MainWindow::MainWindow(QWidget *parent)
 
     new EndFollower(ui->outputBrowser);
     new FontAdaptation(ui->tabWidget);
+    new EdgeAnchor(ui->outputBrowser);
     new MenuKeys(this);
     connect(new ImageDrop(this), &ImageDrop::dropped, this, &MainWindow::takeImageFile);
     feed = new OutputFeed(ui->outputBrowser);
@@ -220,12 +222,10 @@ void MainWindow::skunkSerial()
 
 void MainWindow::updateSkunk()
 {
-    if (!startTool(updateArguments()))
-        return;
-    // The update keeps whatever title and label the last transfer or dump left.
-    progress.setRange(0, 0);
-    progress.setWindowModality(Qt::WindowModal);
-    execBlocking(progress, this);
+    if (startTool(updateArguments()))
+        runBusyDialog(tr("Updating Skunkboard firmware"),
+                      tr("This can take a minute or so. Do not unplug the Skunkboard or switch the "
+                         "Jaguar off until it is done."));
 }
 
 void MainWindow::skipHeader()
@@ -331,7 +331,9 @@ void MainWindow::dumpRomFile(int bank)
         return;
     const QString caption = bank == 1 ? tr("Select file to dump bank 1 ROM to")
                                       : tr("Select file to dump bank 2 ROM to");
-    const QString path = QFileDialog::getSaveFileName(this, caption, defaultDir, imageFilter());
+    // Replacing a file is asked once, by the question below.
+    const QString path = QFileDialog::getSaveFileName(this, caption, defaultDir, imageFilter(),
+                                                      nullptr, QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty())
         return;
 

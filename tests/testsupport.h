@@ -219,9 +219,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         auto *dialog = qobject_cast<QDialog *>(watched);
-        // The file dialog's own question about replacing a file is Qt's, not Vantrel's.
-        if (event->type() != QEvent::Show || !dialog
-            || qobject_cast<QFileDialog *>(dialog->parentWidget()))
+        if (event->type() != QEvent::Show || !dialog)
             return false;
         QString text = dialog->windowTitle();
         if (auto *files = qobject_cast<QFileDialog *>(dialog)) {

@@ -18,7 +18,8 @@ const QString kRomLabel
 // clang-format off
 const QHash<QString, QString> kDialogs{
     {"send", "Sending file to Skunkboard / This can take a minute or so depending on file size and USB speed of PC"},
-    {"plain", " /  +cancel"}, {"replace", "Recent Files / File %1 already exists.\nDo you want to overwrite it?"},
+    {"update", "Updating Skunkboard firmware / This can take a minute or so. Do not unplug the Skunkboard or switch the Jaguar off until it is done."},
+    {"replace", "Recent Files / File %1 already exists.\nDo you want to overwrite it?"},
     {"save1", "Select file to dump bank 1 ROM to" + kFilter}, {"dump1", "Dumping bank 1 ROM to file" + kRomLabel},
     {"save2", "Select file to dump bank 2 ROM to" + kFilter}, {"dump2", "Dumping bank 2 ROM to file" + kRomLabel},
     {"open", "Select file to load to Skunkboard" + kFilter},
@@ -113,15 +114,15 @@ private slots:
         QTest::newRow("Go") << "doTransfer" << "-q|" << "send" << "d:Bank 1";
         QTest::newRow("Reset Skunk, three ways") << "resetSkunk, Tools/Reset Skunk, ^R" << "-r -r -r" << "" << "d:Bank 1";
         QTest::newRow("Get Skunk Serial, two ways") << "Tools/Get Skunk Serial, ^S" << "-q|-s -q|-s" << "" << "d:Bank 1";
-        QTest::newRow("Update Skunk, two ways, first") << "Tools/Update Skunk, ^U" << "-q|-u -q|-u" << "plain plain" << "d:Bank 1";
+        QTest::newRow("Update Skunk, two ways, first") << "Tools/Update Skunk, ^U" << "-q|-u -q|-u" << "update update" << "d:Bank 1";
         QTest::newRow("bank 1 dump, two ways") << "File/Dump ROM Bank 1 to file, ^1" << "-q|-d|%1 -q|-d|%1" << "save1 dump1 save1@ dump1" << "d:Bank 1";
         QTest::newRow("bank 2 dump, two ways") << "^2, File/Dump ROM Bank 2 to file" << "-q|-d2|%1 -q|-d2|%1" << "save2 dump2 save2@ dump2" << "d:Bank 1";
-        QTest::newRow("update after Go") << "doTransfer, ^U" << "-q| -q|-u" << "send send" << "d:Bank 1";
-        QTest::newRow("update after bank 1") << "^1, Tools/Update Skunk" << "-q|-d|%1 -q|-u" << "save1 dump1 dump1" << "d:Bank 1";
-        QTest::newRow("update after bank 2") << "^2, ^U" << "-q|-d2|%1 -q|-u" << "save2 dump2 dump2" << "d:Bank 1";
-        QTest::newRow("update after bank 2, Go") << "^2, doTransfer, ^U" << "-q|-d2|%1 -q| -q|-u" << "save2 dump2 send send" << "d:Bank 1";
-        QTest::newRow("update after reset, serial") << "resetSkunk, ^S, ^U, ^U" << "-r -q|-s -q|-u -q|-u" << "plain plain" << "d:Bank 1";
-        QTest::newRow("maintenance ignores options") << "n, o, h, f, 6, w, resetSkunk, ^S, ^U" << "-r -q|-s -q|-u" << "plain" << "oh126Fdw:6MB";
+        QTest::newRow("update after Go") << "doTransfer, ^U" << "-q| -q|-u" << "send update" << "d:Bank 1";
+        QTest::newRow("update after bank 1") << "^1, Tools/Update Skunk" << "-q|-d|%1 -q|-u" << "save1 dump1 update" << "d:Bank 1";
+        QTest::newRow("update after bank 2") << "^2, ^U" << "-q|-d2|%1 -q|-u" << "save2 dump2 update" << "d:Bank 1";
+        QTest::newRow("update after bank 2, Go") << "^2, doTransfer, ^U" << "-q|-d2|%1 -q| -q|-u" << "save2 dump2 send update" << "d:Bank 1";
+        QTest::newRow("update after reset, serial") << "resetSkunk, ^S, ^U, ^U" << "-r -q|-s -q|-u -q|-u" << "update update" << "d:Bank 1";
+        QTest::newRow("maintenance ignores options") << "n, o, h, f, 6, w, resetSkunk, ^S, ^U" << "-r -q|-s -q|-u" << "update" << "oh126Fdw:6MB";
         QTest::newRow("refused while busy") << "H, ^S, ^R, ^1, doTransfer, Tools/Update Skunk, R" << "-q|-s" << "" << "d:Bank 1 The flash tool is still busy with an earlier command; nothing was started.";
         QTest::newRow("rev 1, no bank 2 dump") << "r, ^2, File/Dump ROM Bank 2 to file" << "" << "" << "r:Bank 1";
         QTest::newRow("dump cancelled") << "C, ^1" << "" << "save1" << "d:Bank 1";
@@ -214,10 +215,9 @@ private slots:
                 reply = letter;
             } else {
                 for (const QString &step : letters.value(letter, letter).split(", ")) {
-                    // Replacing a file, Qt's file dialog asks first, then Vantrel.
+                    // Replacing a file is asked once, by Vantrel.
                     if (step.contains("Dump") || step == "^1" || step == "^2")
-                        answer(QFile::exists(dump) ? QStringList{dump, "Yes", reply}
-                                                   : QStringList{dump});
+                        answer(QFile::exists(dump) ? QStringList{dump, reply} : QStringList{dump});
                     if (step == "fileSelect" || step.contains("About") || step == "^A")
                         answer({step == "fileSelect" ? dump : "Return"});
                     trigger(window.get(), step);
@@ -493,6 +493,21 @@ private slots:
             "Rev 1 Skunkboard|Use Word Flash Mode|Help|About Vantrel Ctrl+A|Kestrovane Home Page|Donation page|"
             "Image file|Load address|Header bytes to skip|Flash tool output");
         // clang-format on
+        // The output pane as drawn, then following the window grown and shrunk back.
+        QTabBar *tabBar = find<QTabWidget>("tabWidget")->tabBar();
+        QTest::mouseClick(tabBar, Qt::LeftButton, {}, tabBar->tabRect(1).center());
+        QStringList panes;
+        for (const QSize grow : {QSize(0, 0), QSize(300, 200), QSize(0, 0), QSize(-20, -10)}) {
+            window->resize(QSize(678, 264) + grow);
+            QTRY_COMPARE(window->size(), QSize(678, 264) + grow);
+            const QRect pane = find<QWidget>("outputBrowser")->geometry();
+            panes << QStringLiteral("%1,%2 %3x%4")
+                         .arg(pane.x())
+                         .arg(pane.y())
+                         .arg(pane.width())
+                         .arg(pane.height());
+        }
+        QCOMPARE(panes, QStringList({"0,0 631x151", "0,0 931x351", "0,0 631x151", "0,0 611x141"}));
     }
 
     void shortcuts_data()
@@ -502,7 +517,7 @@ private slots:
         QTest::addColumn<QString>("outcome");
         // clang-format off
         const std::pair<const char *, const char *> keys[]{{"Ctrl+Q", "closed"}, {"Ctrl+R", "-r"}, {"Ctrl+S", "-q -s"},
-            {"Ctrl+U", "plain -q -u"}, {"Ctrl+1", "save1"}, {"Ctrl+2", "save2"}, {"Ctrl+A", "about"}, {"F10", "File"}};
+            {"Ctrl+U", "update -q -u"}, {"Ctrl+1", "save1"}, {"Ctrl+2", "save2"}, {"Ctrl+A", "about"}, {"F10", "File"}};
         for (const char *field : {"filenameEdit", "overrideAddress", "skipBytesval"})
             for (const auto &[sequence, outcome] : keys)
                 QTest::addRow("%s in %s", sequence, field) << field << QKeySequence(sequence) << outcome;
