@@ -6,9 +6,9 @@
 #include "app/menukeys.h"
 #include "board/blockingdialog.h"
 #include "board/jcparguments.h"
-#include "board/outputcleaner.h"
 #include "board/outputfeed.h"
 #include "board/outputpane.h"
+#include "board/toolrun.h"
 #include "help/helptexts.h"
 #include "image/imagedrop.h"
 #include "image/imagefile.h"
@@ -31,8 +31,6 @@ namespace {
 const QString kOrganisation = QStringLiteral("Dunmarrow");
 const QString kApplication = QStringLiteral("Vantrel");
 
-// How long a tool asked to stop may take to end before it is killed.
-constexpr int kStopGraceMs = 2000;
 // How long one of Vantrel's own notices stays in the status bar.
 constexpr int kNoticeMs = 10000;
 
@@ -46,7 +44,6 @@ QString imageFilter()
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
     , ui(new Ui_MainWindow)
-    , process(this)
 {
     // A progress dialog pops up by itself once its minimum duration has passed,
     // even if nothing ever runs it; the busy dialog must stay hidden until an
@@ -57,10 +54,10 @@ MainWindow::MainWindow(QWidget *parent)
     defaultDir = settings.value(QStringLiteral("defdir")).toString();
     jcpPath = QCoreApplication::applicationDirPath() + QLatin1String("/jcp");
 
-    connect(&process, &QProcess::readyReadStandardOutput, this, &MainWindow::outputCommand);
-    connect(&process, &QProcess::readyReadStandardError, this, &MainWindow::outputCommand);
-    connect(&process, &QProcess::finished, this, &MainWindow::outputFinished);
-    connect(&process, &QProcess::errorOccurred, this, &MainWindow::reportFailedStart);
+    process = new ToolRun(jcpPath, this);
+    connect(process, &ToolRun::output, this, &MainWindow::outputCommand);
+    connect(process, &ToolRun::finished, this, &MainWindow::outputFinished);
+    connect(process, &ToolRun::notice, this, &MainWindow::notify);
 
     ui->setupUi(this);
     // Qt 6.4 cuts the options page out of the chain the form sets up: linking
@@ -101,12 +98,9 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-    // A run still going must not reach the slots of a window being torn down.
     // Closing the window asks before a tool is stopped; only a quit that
-    // bypassed the window gets here with one still running.
-    disconnect(&process, nullptr, this, nullptr);
-    stopTool();
-
+    // bypassed the window gets here with one still running, and the run
+    // stops it without a word to the window being torn down.
     QSettings settings(kOrganisation, kApplication);
     settings.setValue(QStringLiteral("defdir"), defaultDir);
     settings.setValue(QStringLiteral("rev1"), ui->actionRev_1_Skunkboard->isChecked());
@@ -116,13 +110,13 @@ MainWindow::~MainWindow()
 
 void MainWindow::stopAndQuit()
 {
-    stopTool();
+    process->stop();
     close();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    if (process.state() == QProcess::NotRunning) {
+    if (!process->isBusy()) {
         event->accept();
         return;
     }
@@ -133,14 +127,14 @@ void MainWindow::closeEvent(QCloseEvent *event)
         askBeforeClosing();
 }
 
-void MainWindow::outputCommand()
+void MainWindow::outputCommand(int channel, const QByteArray &bytes)
 {
-    feed->add({cleanToolOutput(process.readAllStandardOutput()),
-               cleanToolOutput(process.readAllStandardError())});
+    feed->addOutput(channel, bytes);
 }
 
 void MainWindow::outputFinished()
 {
+    feed->endLines();
     progress.hide();
     // A close that waited for the tool goes on now, as if none had run.
     bool closing = false;
@@ -171,7 +165,7 @@ void MainWindow::doCommand()
     options.fileName = ui->filenameEdit->text();
     options.address = ui->overrideAddress->text();
 
-    if (startTool(transferArguments(options)))
+    if (process->start(transferArguments(options)))
         runBusyDialog(
             tr("Sending file to Skunkboard"),
             tr("This can take a minute or so depending on file size and USB speed of PC"));
@@ -212,17 +206,17 @@ void MainWindow::takeImageFile(const QString &path)
 
 void MainWindow::resetSkunk()
 {
-    startTool(resetArguments());
+    process->start(resetArguments());
 }
 
 void MainWindow::skunkSerial()
 {
-    startTool(serialArguments());
+    process->start(serialArguments());
 }
 
 void MainWindow::updateSkunk()
 {
-    if (startTool(updateArguments()))
+    if (process->start(updateArguments()))
         runBusyDialog(tr("Updating Skunkboard firmware"),
                       tr("This can take a minute or so. Do not unplug the Skunkboard or switch the "
                          "Jaguar off until it is done."));
@@ -293,27 +287,6 @@ void MainWindow::rev1skunk()
     }
 }
 
-bool MainWindow::refuseWhileBusy()
-{
-    if (process.state() == QProcess::NotRunning)
-        return false;
-    notify(tr("The flash tool is still busy with an earlier command; nothing was started."));
-    return true;
-}
-
-bool MainWindow::startTool(const QStringList &arguments)
-{
-    if (refuseWhileBusy())
-        return false;
-    process.start(jcpPath, arguments, QIODevice::ReadWrite);
-    // Nothing is ever written to the tool: one that reads its input sees the
-    // end of it at once instead of waiting forever.
-    process.closeWriteChannel();
-    // A tool that cannot be started is known at once, before any busy dialog
-    // shows for a run that never began.
-    return process.waitForStarted();
-}
-
 void MainWindow::runBusyDialog(const QString &title, const QString &label)
 {
     progress.setWindowTitle(title);
@@ -327,7 +300,7 @@ void MainWindow::runBusyDialog(const QString &title, const QString &label)
 void MainWindow::dumpRomFile(int bank)
 {
     // Refused before any dialog: a file chosen now could not be written.
-    if (refuseWhileBusy())
+    if (process->refuseWhileBusy())
         return;
     const QString caption = bank == 1 ? tr("Select file to dump bank 1 ROM to")
                                       : tr("Select file to dump bank 2 ROM to");
@@ -350,20 +323,12 @@ void MainWindow::dumpRomFile(int bank)
 
     // The path goes to the tool exactly as chosen: a narrowed copy could name
     // a different file, one the overwrite question never covered.
-    if (startTool(dumpArguments(bank, path))) {
+    if (process->start(dumpArguments(bank, path))) {
         runBusyDialog(bank == 1 ? tr("Dumping bank 1 ROM to file")
                                 : tr("Dumping bank 2 ROM to file"),
                       tr("This can take a minute or so depending on ROM size and USB speed of PC"));
     }
     defaultDir = path;
-}
-
-void MainWindow::reportFailedStart(QProcess::ProcessError error)
-{
-    if (error != QProcess::FailedToStart)
-        return;
-    notify(tr("Could not start the flash tool %1: %2")
-               .arg(QDir::toNativeSeparators(jcpPath), process.errorString()));
 }
 
 void MainWindow::notify(const QString &text)
@@ -408,15 +373,4 @@ void MainWindow::closeWhenToolEnds()
     connect(waiting, &QProgressDialog::canceled, waiting, &QObject::deleteLater);
     closeWait = waiting;
     waiting->show();
-}
-
-void MainWindow::stopTool()
-{
-    if (process.state() == QProcess::NotRunning)
-        return;
-    process.terminate();
-    if (!process.waitForFinished(kStopGraceMs)) {
-        process.kill();
-        process.waitForFinished();
-    }
 }

@@ -4,13 +4,13 @@
 #include <QByteArray>
 #include <QMainWindow>
 #include <QPointer>
-#include <QProcess>
 #include <QProgressDialog>
 #include <QString>
 
 #include <cstdio>
 
 class OutputFeed;
+class ToolRun;
 class QMessageBox;
 class Ui_MainWindow;
 
@@ -31,7 +31,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private slots:
-    void outputCommand();
+    void outputCommand(int channel, const QByteArray &bytes);
     void outputFinished();
     void doCommand();
     void selectFile();
@@ -52,18 +52,14 @@ private:
     // What "Select File" does with the chosen path, an empty one for a
     // cancelled dialog; a dropped image comes the same way.
     void takeImageFile(const QString &path);
-    bool refuseWhileBusy();
-    bool startTool(const QStringList &arguments);
     void runBusyDialog(const QString &title, const QString &label);
     void dumpRomFile(int bank);
-    void reportFailedStart(QProcess::ProcessError error);
     void notify(const QString &text);
     void askBeforeClosing();
     void closeWhenToolEnds();
-    void stopTool();
 
     Ui_MainWindow *ui;
-    QProcess process;
+    ToolRun *process;
     QByteArray fileName;
     qint32 loadAddress;
     qint32 headerSkip;

@@ -10,7 +10,8 @@
 
 #include "app/mainwindow.h"
 #include "bench/stallwatch.h"
-#include "board/outputcleaner.h"
+#include "board/outputfeed.h"
+#include "board/outputlines.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -54,16 +55,10 @@ struct Run
     double stallMs = 0;
 };
 
-// The tool's output as a window busy laying it out receives it: a pipe's
-// worth (64 KiB) at a time, each chunk cleaned into a paragraph, followed by
-// the empty one of standard error.
-QStringList pipeChunks(const QByteArray &output)
+// The tool's output as the pane shows it: a paragraph per line.
+QStringList toolLines(const QByteArray &output)
 {
-    QStringList paragraphs;
-    constexpr qsizetype pipeBytes = 65536;
-    for (qsizetype at = 0; at < output.size(); at += pipeBytes)
-        paragraphs << cleanToolOutput(output.mid(at, pipeBytes)) << QString();
-    return paragraphs;
+    return OutputLines(OutputFeed::Limits().perTurn).take(output).lines;
 }
 
 // The least any pane showing the tool's output pays: its paragraphs inserted
@@ -112,8 +107,7 @@ bool transferInWindow(Run &run, int &paragraphs, QFont &font, int &width)
     QTest::mouseClick(go, Qt::LeftButton);
     // Output still on its way into the pane counts as well.
     const QString last = QStringLiteral("Sending block 52428 of 52428 ");
-    // It is the last paragraph but standard error's empty one.
-    while (!pane->document()->lastBlock().previous().text().contains(last)
+    while (!pane->document()->lastBlock().text().contains(last)
            && clock.elapsed() < 60000)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
     run.totalMs = elapsedMs(clock);
@@ -205,7 +199,7 @@ int main(int argc, char *argv[])
                     plainMs.push_back(run.totalMs);
                     plainStallMs.push_back(run.stallMs);
                     if (width > 0)
-                        floorMs.push_back(layoutFloorMs(pipeChunks(chunks.join()), font, width));
+                        floorMs.push_back(layoutFloorMs(toolLines(chunks.join()), font, width));
                 }
             }
         }

@@ -13,6 +13,9 @@ OutputFeed::OutputFeed(QTextEdit *pane, Limits limits)
     : QObject(pane)
     , pane(pane)
     , limits(limits)
+    // An unfinished line is shown again as it grows, so it is broken into
+    // paragraphs of the turn's size.
+    , lines{OutputLines(limits.perTurn), OutputLines(limits.perTurn)}
 {
     nextTurn.setSingleShot(true);
     nextTurn.setInterval(0);
@@ -23,28 +26,79 @@ OutputFeed::OutputFeed(QTextEdit *pane, Limits limits)
     pane->installEventFilter(this);
 }
 
-void OutputFeed::add(const QStringList &paragraphs)
+void OutputFeed::addOutput(int channel, const QByteArray &bytes)
 {
-    for (const QString &text : paragraphs) {
-        // Laying out one paragraph cannot be split, so a longer text comes as
-        // several.
-        qsizetype at = 0;
-        do {
-            waiting.enqueue(text.mid(at, limits.perTurn));
-            waitingCharacters += waiting.last().size() + 1;
-            at += limits.perTurn;
-        } while (at < text.size());
+    const OutputLines::Taken taken = lines[channel].take(bytes);
+    QStringList texts = taken.lines;
+    const bool goesOn = !taken.unfinished.isEmpty();
+    if (goesOn)
+        texts << taken.unfinished;
+    if (texts.isEmpty())
+        return;
+    Unfinished &line = unfinished[channel];
+    if (line.where != Unfinished::None) {
+        rewrite(line, texts.takeFirst());
+        if (!goesOn || !texts.isEmpty())
+            line.where = Unfinished::None;
     }
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        enqueue(texts.at(i), goesOn && i + 1 == texts.size() ? channel : -1);
     trim();
     pump();
+}
+
+void OutputFeed::add(const QStringList &paragraphs)
+{
+    for (const QString &text : paragraphs)
+        enqueue(text);
+    trim();
+    pump();
+}
+
+void OutputFeed::endLines()
+{
+    for (int channel : {0, 1}) {
+        lines[channel].reset();
+        unfinished[channel].where = Unfinished::None;
+    }
 }
 
 bool OutputFeed::eventFilter(QObject *watched, QEvent *event)
 {
     // What waited for the pane follows once it is on screen, turn by turn.
-    if (watched == pane && event->type() == QEvent::Show && !waiting.isEmpty())
+    if (watched == pane && event->type() == QEvent::Show && !waiting.empty())
         nextTurn.start();
     return QObject::eventFilter(watched, event);
+}
+
+void OutputFeed::enqueue(const QString &text, int unfinishedChannel)
+{
+    // Laying out one paragraph cannot be split, so a longer text comes as
+    // several; the tool's lines are never longer.
+    qsizetype at = 0;
+    do {
+        waiting.push_back(text.mid(at, limits.perTurn));
+        waitingCharacters += waiting.back().size() + 1;
+        at += limits.perTurn;
+    } while (at < text.size());
+    if (unfinishedChannel >= 0)
+        unfinished[unfinishedChannel]
+            = {Unfinished::Waiting, firstWaiting + qint64(waiting.size()) - 1};
+}
+
+void OutputFeed::rewrite(Unfinished &line, const QString &text)
+{
+    if (line.where == Unfinished::Waiting) {
+        QString &entry = waiting[size_t(line.at - firstWaiting)];
+        waitingCharacters += text.size() - entry.size();
+        entry = text;
+        return;
+    }
+    QTextCursor cursor(pane->document()->findBlockByNumber(int(line.at)));
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.insertText(text);
+    spent += text.size();
+    nextTurn.start();
 }
 
 void OutputFeed::pump()
@@ -52,8 +106,8 @@ void OutputFeed::pump()
     QTextDocument *document = pane->document();
     QTextCursor edit(document);
     bool editing = false;
-    while (!waiting.isEmpty()) {
-        const qsizetype size = waiting.head().size() + 1;
+    while (!waiting.empty()) {
+        const qsizetype size = waiting.front().size() + 1;
         if (spent > 0 && spent + size > limits.perTurn)
             break;
         if (!pane->isVisible() && document->characterCount() >= limits.hidden)
@@ -62,7 +116,13 @@ void OutputFeed::pump()
             edit.beginEditBlock();
             editing = true;
         }
-        appendPlainParagraph(pane, waiting.dequeue());
+        appendPlainParagraph(pane, waiting.front());
+        for (Unfinished &line : unfinished) {
+            if (line.where == Unfinished::Waiting && line.at == firstWaiting)
+                line = {Unfinished::Shown, document->blockCount() - 1};
+        }
+        waiting.pop_front();
+        ++firstWaiting;
         waitingCharacters -= size;
         spent += size;
     }
@@ -77,8 +137,8 @@ void OutputFeed::trim()
     QTextDocument *document = pane->document();
     const qsizetype note = noteLength();
     qsizetype characters = document->characterCount() - note + waitingCharacters;
-    qsizetype paragraphs
-        = (document->isEmpty() ? 0 : document->blockCount() - (note > 0 ? 1 : 0)) + waiting.size();
+    qsizetype paragraphs = (document->isEmpty() ? 0 : document->blockCount() - (note > 0 ? 1 : 0))
+        + qsizetype(waiting.size());
     if (characters <= limits.characters && paragraphs <= limits.paragraphs)
         return;
     const auto over = [&] {
@@ -102,12 +162,24 @@ void OutputFeed::trim()
         kept = kept.next();
     }
     while (waiting.size() > 1 && over()) {
-        leaveOut(waiting.head().size());
-        waitingCharacters -= waiting.dequeue().size() + 1;
+        leaveOut(waiting.front().size());
+        waitingCharacters -= waiting.front().size() + 1;
+        waiting.pop_front();
+        ++firstWaiting;
     }
     if (leftParagraphs == leftBefore)
         return;
 
+    // The blocks before the kept one become the note, its first block.
+    const qint64 keptNumber = kept.isValid() ? kept.blockNumber() : document->blockCount();
+    for (Unfinished &line : unfinished) {
+        const bool left
+            = line.where == Unfinished::Shown ? line.at < keptNumber : line.at < firstWaiting;
+        if (line.where != Unfinished::None && left)
+            line.where = Unfinished::None;
+        else if (line.where == Unfinished::Shown)
+            line.at -= keptNumber - 1;
+    }
     QTextCursor cursor(document);
     if (kept.isValid())
         cursor.setPosition(kept.position() - 1, QTextCursor::KeepAnchor);

@@ -115,8 +115,8 @@ private slots:
         QTest::newRow("Reset Skunk, three ways") << "resetSkunk, Tools/Reset Skunk, ^R" << "-r -r -r" << "" << "d:Bank 1";
         QTest::newRow("Get Skunk Serial, two ways") << "Tools/Get Skunk Serial, ^S" << "-q|-s -q|-s" << "" << "d:Bank 1";
         QTest::newRow("Update Skunk, two ways, first") << "Tools/Update Skunk, ^U" << "-q|-u -q|-u" << "update update" << "d:Bank 1";
-        QTest::newRow("bank 1 dump, two ways") << "File/Dump ROM Bank 1 to file, ^1" << "-q|-d|%1 -q|-d|%1" << "save1 dump1 save1@ dump1" << "d:Bank 1";
-        QTest::newRow("bank 2 dump, two ways") << "^2, File/Dump ROM Bank 2 to file" << "-q|-d2|%1 -q|-d2|%1" << "save2 dump2 save2@ dump2" << "d:Bank 1";
+        QTest::newRow("bank 1 dump, two ways") << "File/Dump ROM Bank 1 to file, ^1" << "-q|-d|%1 -q|-d|%1" << "save1 dump1 save1@ replace dump1" << "d:Bank 1";
+        QTest::newRow("bank 2 dump, two ways") << "^2, File/Dump ROM Bank 2 to file" << "-q|-d2|%1 -q|-d2|%1" << "save2 dump2 save2@ replace dump2" << "d:Bank 1";
         QTest::newRow("update after Go") << "doTransfer, ^U" << "-q| -q|-u" << "send update" << "d:Bank 1";
         QTest::newRow("update after bank 1") << "^1, Tools/Update Skunk" << "-q|-d|%1 -q|-u" << "save1 dump1 update" << "d:Bank 1";
         QTest::newRow("update after bank 2") << "^2, ^U" << "-q|-d2|%1 -q|-u" << "save2 dump2 update" << "d:Bank 1";
@@ -344,16 +344,16 @@ private slots:
         QTest::addColumn<QByteArray>("out");
         QTest::addColumn<QByteArray>("err");
         QTest::addColumn<QString>("pane");
-        // Each row is read twice; a channel with nothing adds an empty
-        // paragraph once the pane holds text.
+        // Each row is read twice, a paragraph a line; a line left
+        // unfinished ends with its run.
         // clang-format off
-        QTest::newRow("standard output") << QByteArray("Serial: 1234\n") << QByteArray() << "Serial: 1234\n\nSerial: 1234\n";
-        QTest::newRow("standard error") << QByteArray() << QByteArray("no board\n") << "no board\n\nno board";
-        QTest::newRow("lines joined") << QByteArray("  a\r\n\tb  \n") << QByteArray() << "a b\n\na b\n";
-        QTest::newRow("spinner gone") << QByteArray("|\b/\b-\b\\\bdone") << QByteArray() << "/-\\done\n\n/-\\done\n";
-        QTest::newRow("bar between blanks") << QByteArray("x | y") << QByteArray() << "x  y\n\nx  y\n";
+        QTest::newRow("standard output") << QByteArray("Serial: 1234\n") << QByteArray() << "Serial: 1234\nSerial: 1234";
+        QTest::newRow("standard error") << QByteArray() << QByteArray("no board\n") << "no board\nno board";
+        QTest::newRow("a paragraph a line") << QByteArray("  a\r\n\tb  \n") << QByteArray() << "a\nb\na\nb";
+        QTest::newRow("spinner gone") << QByteArray("|\b/\b-\b\\\bdone") << QByteArray() << "/-\\done\n/-\\done";
+        QTest::newRow("bar between blanks") << QByteArray("x | y") << QByteArray() << "x  y\nx  y";
         QTest::newRow("only spinner, empty pane") << QByteArray("|\b|\b") << QByteArray() << "";
-        QTest::newRow("latin-1, markup") << QByteArray("caf\xe9 <b>x</b> &lt;") << QByteArray() << "café <b>x</b> &lt;\n\ncafé <b>x</b> &lt;\n";
+        QTest::newRow("latin-1, markup") << QByteArray("caf\xe9 <b>x</b> &lt;") << QByteArray() << "café <b>x</b> &lt;\ncafé <b>x</b> &lt;";
         // clang-format on
     }
 

@@ -1,0 +1,168 @@
+#include "board/toolrun.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+// How long a tool asked to stop may take to end before it is killed.
+constexpr int kStopGraceMs = 2000;
+// How long the terminal may stay open after the tool ended, held by a child
+// of the tool's, before the run counts as finished anyway.
+constexpr int kLastOutputMs = 2000;
+
+} // namespace
+
+ToolRun::ToolRun(QString program, QObject *parent)
+    : QObject(parent)
+    , path(std::move(program))
+    , process(this)
+{
+    connect(&process, &QProcess::readyReadStandardOutput, this,
+            [this] { emit output(StandardOutput, process.readAllStandardOutput()); });
+    connect(&process, &QProcess::readyReadStandardError, this,
+            [this] { emit output(StandardError, process.readAllStandardError()); });
+    connect(&process, &QProcess::finished, this, &ToolRun::toolEnded);
+    lastOutput.setSingleShot(true);
+    lastOutput.setInterval(kLastOutputMs);
+    connect(&lastOutput, &QTimer::timeout, this, &ToolRun::finish);
+}
+
+ToolRun::~ToolRun()
+{
+    // Whoever listened is being torn down.
+    blockSignals(true);
+    stop();
+}
+
+bool ToolRun::refuseWhileBusy()
+{
+    if (!busy)
+        return false;
+    emit notice(tr("The flash tool is still busy with an earlier command; nothing was started."));
+    return true;
+}
+
+bool ToolRun::start(const QStringList &arguments)
+{
+    if (refuseWhileBusy())
+        return false;
+    int slave = -1;
+    if (openTerminal(slave)) {
+        process.setChildProcessModifier([slave] { ::dup2(slave, STDOUT_FILENO); });
+    } else {
+        process.setChildProcessModifier({});
+    }
+    process.start(path, arguments, QIODevice::ReadWrite);
+    // Nothing is ever written to the tool: one that reads its input sees the
+    // end of it at once instead of waiting forever.
+    process.closeWriteChannel();
+    // A tool that cannot be started is known at once, before any busy dialog
+    // shows for a run that never began.
+    const bool started = process.waitForStarted();
+    if (slave >= 0)
+        ::close(slave);
+    if (!started) {
+        closeTerminal();
+        emit notice(tr("Could not start the flash tool %1: %2")
+                        .arg(QDir::toNativeSeparators(path), process.errorString()));
+        return false;
+    }
+    busy = true;
+    if (terminal >= 0) {
+        terminalReady = new QSocketNotifier(terminal, QSocketNotifier::Read, this);
+        connect(terminalReady, &QSocketNotifier::activated, this, &ToolRun::readTerminal);
+    }
+    return true;
+}
+
+void ToolRun::stop()
+{
+    if (process.state() != QProcess::NotRunning) {
+        process.terminate();
+        if (!process.waitForFinished(kStopGraceMs)) {
+            process.kill();
+            process.waitForFinished();
+        }
+    }
+    // The lines the tool completed are in the terminal still.
+    const QDeadlineTimer deadline(kLastOutputMs);
+    pollfd ready{terminal, POLLIN, 0};
+    while (terminal >= 0 && !deadline.hasExpired() && ::poll(&ready, 1, 100) > 0)
+        readTerminal();
+    finish();
+}
+
+bool ToolRun::openTerminal(int &slave)
+{
+    // Raw: no line ends turned into CR LF, no echo. Neither side goes to the
+    // tool as anything but its standard output.
+    terminal = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    char name[128];
+    termios mode{};
+    if (terminal >= 0 && ::grantpt(terminal) == 0 && ::unlockpt(terminal) == 0
+        && ::ptsname_r(terminal, name, sizeof name) == 0) {
+        slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (slave >= 0 && ::tcgetattr(slave, &mode) == 0) {
+            ::cfmakeraw(&mode);
+            if (::tcsetattr(slave, TCSANOW, &mode) == 0)
+                return true;
+        }
+    }
+    if (slave >= 0)
+        ::close(std::exchange(slave, -1));
+    closeTerminal();
+    return false;
+}
+
+void ToolRun::readTerminal()
+{
+    char bytes[65536];
+    const ssize_t count = ::read(terminal, bytes, sizeof bytes);
+    if (count > 0) {
+        emit output(StandardOutput, QByteArray(bytes, count));
+        return;
+    }
+    if (count < 0 && (errno == EAGAIN || errno == EINTR))
+        return;
+    // Every writer has closed it: all the tool printed has been read.
+    closeTerminal();
+    if (process.state() == QProcess::NotRunning)
+        finish();
+}
+
+void ToolRun::closeTerminal()
+{
+    // Possibly from within its own signal.
+    if (terminalReady) {
+        terminalReady->setEnabled(false);
+        std::exchange(terminalReady, nullptr)->deleteLater();
+    }
+    if (terminal >= 0)
+        ::close(std::exchange(terminal, -1));
+}
+
+void ToolRun::toolEnded()
+{
+    if (terminal < 0)
+        finish();
+    else
+        lastOutput.start();
+}
+
+void ToolRun::finish()
+{
+    lastOutput.stop();
+    closeTerminal();
+    if (std::exchange(busy, false))
+        emit finished();
+}

@@ -1,0 +1,135 @@
+// A run of the flash tool without the window: its output line by line into
+// a pane as it is printed, a stop that keeps every line printed before it,
+// and no descriptor left behind.
+#include "board/outputfeed.h"
+#include "board/toolrun.h"
+#include "tests/testsupport.h"
+
+#include <QSignalSpy>
+
+#include <csignal>
+
+using namespace TestSupport;
+
+namespace {
+
+QString standIn()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/jcp");
+}
+
+// The pane's paragraphs parted by "|", the stand-in's banner as "jcp *".
+QString shown(const QTextEdit &pane)
+{
+    return pane.toPlainText().replace('\n', '|').replace(QRegularExpression("^jcp [^|]*"), "jcp *");
+}
+
+} // namespace
+
+class ToolRunTest : public QObject
+{
+    Q_OBJECT
+
+public:
+    static void initMain() { isolate(); }
+
+private slots:
+    void lines_data()
+    {
+        QTest::addColumn<QString>("tool");
+        QTest::addColumn<QString>("whileRunning");
+        QTest::addColumn<QString>("atTheEnd");
+        // The tool is a shell command, or the stand-in with no board for
+        // "jcp ...". Paragraphs are parted by "|"; the stand-in's own banner
+        // is "jcp *". A line is broken after
+        // 8 characters where the row says so.
+        // clang-format off
+        QTest::newRow("no board: the banner at once, then a line each") << "jcp -q -s" << "jcp *||.. retrying .." << "jcp *||.. retrying ..|.. retrying ..|* Can't open EZ-HOST.|";
+        QTest::newRow("a line in two pieces shows, then is completed") << "printf Send; sleep 0.5; echo ing" << "Send" << "Sending";
+        QTest::newRow("each channel completes its own line") << "printf out; sleep 0.1; printf err >&2; sleep 0.5; echo ' 1'; echo ' 2' >&2" << "out|err" << "out 1|err 2";
+        QTest::newRow("blank lines stay, spinner lines go") << "printf 'a\\n\\n|\\b|\\b\\n  b \\tc\\n'; sleep 0.5" << "a||b c" << "a||b c";
+        QTest::newRow("a long line is broken, in place too") << "printf 1234; sleep 0.5; echo 56789abcdefghij" << "1234" << "12345678|9abcdefg|hij";
+        QTest::newRow("latin-1 and markup as printed") << "printf 'caf\\351 <b>x</b>\\n'; sleep 0.5" << "café <b>x</b>" << "café <b>x</b>";
+        // clang-format on
+    }
+    void lines()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QString, whileRunning);
+        QFETCH(QString, atTheEnd);
+        qputenv("JCP_SIM_NO_BOARD", "1");
+        QTextEdit pane;
+        pane.show();
+        OutputFeed::Limits limits;
+        limits.perTurn
+            = QByteArray(QTest::currentDataTag()).contains("broken") ? 8 : limits.perTurn;
+        auto *feed = new OutputFeed(&pane, limits);
+        ToolRun run(tool.startsWith("jcp ") ? standIn() : QStringLiteral("/bin/sh"));
+        connect(&run, &ToolRun::output, feed, &OutputFeed::addOutput);
+        QSignalSpy finished(&run, &ToolRun::finished);
+        QVERIFY(
+            run.start(tool.startsWith("jcp ") ? tool.split(' ').mid(1) : QStringList{"-c", tool}));
+        QTRY_COMPARE_WITH_TIMEOUT(shown(pane), whileRunning, 900);
+        QVERIFY(run.isBusy());
+        QVERIFY(finished.wait(5000));
+        QTRY_COMPARE(shown(pane), atTheEnd);
+        QCOMPARE(finished.size(), 1);
+    }
+
+    void stop_data()
+    {
+        QTest::addColumn<bool>("byVantrel");
+        QTest::newRow("Stop and Quit") << true;
+        QTest::newRow("the tool ended by SIGTERM") << false;
+    }
+    void stop()
+    {
+        // The stand-in with no board, stopped between its retries.
+        QFETCH(bool, byVantrel);
+        qputenv("JCP_SIM_NO_BOARD", "1");
+        QTextEdit pane;
+        auto *feed = new OutputFeed(&pane);
+        ToolRun run(standIn());
+        connect(&run, &ToolRun::output, feed, &OutputFeed::addOutput);
+        QSignalSpy finished(&run, &ToolRun::finished);
+        QVERIFY(run.start({"-q", "-u"}));
+        QTest::qWait(1500);
+        if (byVantrel)
+            run.stop();
+        else
+            ::kill(pid_t(run.findChild<QProcess *>()->processId()), SIGTERM);
+        QVERIFY(finished.size() == 1 || finished.wait(3000));
+        // At least the first retry was printed; the end was not.
+        QVERIFY2(shown(pane).startsWith("jcp *||Examining current board...|.. retrying ..")
+                     && !shown(pane).contains("EZ-HOST"),
+                 qPrintable(shown(pane)));
+    }
+
+    void descriptors()
+    {
+        // The tool's standard output is a raw terminal, and no other
+        // descriptor of the tool is one; nothing of a run stays open here.
+        const auto open = [] { return QDir(QStringLiteral("/proc/self/fd")).count(); };
+        QTextEdit pane;
+        auto *feed = new OutputFeed(&pane);
+        ToolRun run(QStringLiteral("/bin/sh"));
+        connect(&run, &ToolRun::output, feed, &OutputFeed::addOutput);
+        qsizetype afterOne = 0;
+        for (int i = 1; i <= 100; ++i) {
+            QSignalSpy finished(&run, &ToolRun::finished);
+            QVERIFY(run.start({"-c",
+                               "stty -a -F $(readlink /proc/$$/fd/1) | grep -ow -e -opost -e -echo "
+                               "| tr '\\n' ' ';"
+                               "ls -l /proc/$$/fd | grep -o ' [0-9]* -> /dev/pt.*'"}));
+            QVERIFY(finished.wait(5000));
+            afterOne = i == 1 ? open() : afterOne;
+        }
+        QCOMPARE(open(), afterOne);
+        const QString seen = pane.document()->lastBlock().text();
+        QVERIFY2(QRegularExpression("^-opost -echo 1 -> /dev/pts/\\d+$").match(seen).hasMatch(),
+                 qPrintable(seen));
+    }
+};
+
+QTEST_MAIN(ToolRunTest)
+#include "tst_toolrun.moc"
