@@ -2,6 +2,7 @@
 #define VANTREL_TESTSUPPORT_H
 
 #include "app/mainwindow.h"
+#include "board/toolrun.h"
 
 #include <QTest>
 #include <QtWidgets>
@@ -11,7 +12,7 @@
 
 namespace TestSupport {
 
-// A widget of the top-level windows by name; none is a fatal error.
+// A widget of the top-level windows by object name; none is a fatal error.
 template<typename T>
 T *find(const char *name)
 {
@@ -22,17 +23,30 @@ T *find(const char *name)
     qFatal("no %s named %s", T::staticMetaObject.className(), name);
 }
 
+// A widget of `window` as the user knows it: a button or box by its text, a
+// field by the name a screen reader gives it.
+inline QWidget *labelled(QWidget *window, const QString &label)
+{
+    for (QWidget *widget : window->findChildren<QWidget *>()) {
+        const auto *button = qobject_cast<QAbstractButton *>(widget);
+        const auto *box = qobject_cast<QGroupBox *>(widget);
+        if ((button && button->text() == label) || (box && box->title() == label)
+            || widget->accessibleName() == label)
+            return widget;
+    }
+    qFatal("nothing labelled %s", qPrintable(label));
+}
+
 inline QTemporaryDir *folder = nullptr;
 
-// A name in that folder (its folders made); an absolute path stays as it is.
+// A name in that folder; an absolute path stays as it is.
 inline QString workPath(const QString &name)
 {
     return QDir(folder->path()).filePath(name);
 }
 
-// For a test's initMain(): settings (QSettings() is Vantrel's), the simulated
-// board's state and its record of runs go to a fresh temporary folder; the
-// board works at once.
+// For a test's initMain(): settings, the simulated board's state and its
+// record of runs go to a fresh temporary folder; the board works at once.
 inline void isolate()
 {
     static QTemporaryDir dir;
@@ -54,16 +68,23 @@ inline QString writeFile(const QString &name, const QByteArray &data)
     return file.fileName();
 }
 
-// The simulated board's runs: arguments joined by "|", runs by " ".
+// The simulated board's runs as command lines, "jcp -q -s; jcp -r"; an
+// empty argument shows as ''.
 inline QString runs()
 {
     QFile record(workPath("runs"));
     QStringList runs;
     if (record.open(QIODevice::ReadOnly)) { // none yet, no runs
-        while (!record.atEnd())
-            runs << QJsonDocument::fromJson(record.readLine()).toVariant().toStringList().join('|');
+        while (!record.atEnd()) {
+            QStringList run{"jcp"};
+            for (const QString &argument :
+                 QJsonDocument::fromJson(record.readLine()).toVariant().toStringList())
+                run << (argument.isEmpty() || argument.endsWith(' ') ? '\'' + argument + '\''
+                                                                     : argument);
+            runs << run.join(' ');
+        }
     }
-    return runs.join(' ');
+    return runs.join(QStringLiteral("; "));
 }
 
 // Later runs wait after their first line of output until release().
@@ -89,65 +110,69 @@ inline std::unique_ptr<MainWindow> showWindow()
     return window;
 }
 
-// Clicks "Menu/Entry" through the menu bar.
-inline void chooseMenuEntry(QMenuBar *bar, const QString &path)
+// Does one thing a user does, in words: "Ctrl+S" presses keys on the window,
+// "File > Quit" chooses through the menu bar, "type TEXT in FIELD" types
+// into a field ('...' keeps blanks), "press Go", "tick Skip Boot" or "choose
+// Bank 2" click, "tick ... by space" presses space on it, "slip off ..."
+// presses on it and lets go off it.
+inline void trigger(QMainWindow *window, const QString &step)
 {
-    auto *menu = find<QMenu>(qPrintable("menu" + path.section('/', 0, 0)));
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
-    QVERIFY(menu->isVisible());
-    // The entry is chosen from the keyboard: Qt 6.8 lets a menu opened by a
-    // synthetic click take no synthetic click on an entry.
-    for (QAction *entry : menu->actions()) {
-        if (entry->text() == path.section('/', 1)) {
-            menu->setActiveAction(entry);
-            QTest::keyClick(menu, Qt::Key_Return);
-        }
-    }
-    // A disabled entry leaves its menu open, as on a desktop.
-    menu->close();
-}
-
-// Acts as a user does: "^X" presses Ctrl+X on the window; "name=text" types
-// into that field; "Menu/Entry" clicks through the menu bar; "space:name"
-// presses space on that widget; "name" clicks it, "slip:name" presses on it
-// and lets go off it.
-inline void trigger(QWidget *window, const QString &how)
-{
-    if (how.startsWith('^')) {
+    if (QRegularExpression("^(Ctrl\\+.|F\\d+)$").match(step).hasMatch()) {
         // Brought to the front first as a desktop does; offscreen, a closed
         // menu keeps the focus until a window asks for it.
         window->activateWindow();
         window->windowHandle()->requestActivate();
         QTRY_COMPARE(QGuiApplication::focusWindow(), window->windowHandle());
-        return QTest::keyClick(window, Qt::Key(how.at(1).unicode()), Qt::ControlModifier);
+        return QTest::keySequence(window, QKeySequence(step));
     }
-    if (how.contains('/') && !how.contains('='))
-        return chooseMenuEntry(qobject_cast<QMainWindow *>(window)->menuBar(), how);
-    auto *widget = find<QWidget>(qPrintable(how.section(':', -1).section('=', 0, 0)));
-    if (how.contains('='))
-        return QTest::keyClicks(widget, how.section('=', 1));
-    if (how.startsWith(QLatin1String("space:")))
+    if (step.contains(" > ")) {
+        QMenuBar *bar = window->menuBar();
+        QAction *menu = nullptr;
+        for (QAction *entry : bar->actions())
+            menu = entry->text() == step.section(" > ", 0, 0) ? entry : menu;
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu).center());
+        QVERIFY(menu->menu()->isVisible());
+        // The entry is chosen from the keyboard: Qt 6.8 lets a menu opened by
+        // a synthetic click take no synthetic click on an entry.
+        for (QAction *entry : menu->menu()->actions()) {
+            if (entry->text() == step.section(" > ", 1)) {
+                menu->menu()->setActiveAction(entry);
+                QTest::keyClick(menu->menu(), Qt::Key_Return);
+            }
+        }
+        // A disabled entry leaves its menu open, as on a desktop.
+        menu->menu()->close();
+        return;
+    }
+    const QRegularExpressionMatch typing
+        = QRegularExpression("^type '?(.*?)'? in (.+)$").match(step);
+    if (typing.hasMatch())
+        return QTest::keyClicks(labelled(window, typing.captured(2)), typing.captured(1));
+    QString label = step.section(' ', 1);
+    const bool bySpace = label.endsWith(QLatin1String(" by space"));
+    QWidget *widget = labelled(window, bySpace ? label.chopped(9) : label.remove("off "));
+    if (bySpace || qobject_cast<QGroupBox *>(widget))
         return QTest::keyClick(widget, Qt::Key_Space);
     // On a check box's mark or a button's face.
     const QPoint point(8, widget->height() / 2);
     QTest::mousePress(widget, Qt::LeftButton, {}, point);
     QTest::mouseRelease(widget, Qt::LeftButton, {},
-                        how.startsWith(QLatin1String("slip:")) ? QPoint(-40, -40) : point);
+                        step.startsWith(QLatin1String("slip")) ? QPoint(-40, -40) : point);
 }
 
-// Waits until the window's flash tool has ended.
+// Waits until the window's run of the flash tool has ended.
 inline void waitIdle(QWidget *window)
 {
-    QTRY_COMPARE(window->findChild<QProcess *>()->state(), QProcess::NotRunning);
+    QTRY_VERIFY(!window->findChild<ToolRun *>()->isBusy());
 }
 
 // Runs `act` on the next modal widget once it is up; arm it before opening.
-// Its QTimer, named "modalAnswer", waits until then: a test's cleanup()
-// deletes those left by a dialog that never came.
+// Its timer, named "answer", waits until then: cleanup() deletes those left
+// by a dialog that never came.
 inline void onNextModal(const std::function<void(QWidget *)> &act)
 {
     auto *poll = new QTimer(qApp);
-    poll->setObjectName(QStringLiteral("modalAnswer"));
+    poll->setObjectName(QStringLiteral("answer"));
     QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
         QWidget *modal = QApplication::activeModalWidget();
         if (!modal || !modal->isVisible())
@@ -185,25 +210,38 @@ inline void answer(QStringList words)
     });
 }
 
-// The options panel in letters: the enabled ones of the address field (o),
-// the skip field (h), the bank buttons (1 2 6) and "Dump ROM Bank 2" (d);
-// F for "Is Flash?", r and w for the two Tools switches when checked; after
-// the colon the checked bank.
+// The options panel as a user sees it, in words, what differs from a fresh
+// window: "Is Flash? ticked, usable banks: 1 2 6MB, Bank 2 chosen, address
+// usable, skip usable, Dump Bank 2 greyed, Rev 1 on, Word Flash on".
 inline QString panelState()
 {
-    QString state;
-    // clang-format off
-    for (const auto &[name, letter] : std::initializer_list<std::pair<const char *, char>>{{"overrideAddress", 'o'},
-            {"skipBytesval", 'h'}, {"bank1Radio", '1'}, {"bank2Radio", '2'}, {"bank6Radio", '6'}, {"isFlash", 'F'},
-            {"actionDump_Bank2", 'd'}, {"actionRev_1_Skunkboard", 'r'}, {"actionUse_Word_Flash_Mode", 'w'}}) {
-        if (find<QObject>(name)->property(QByteArray("Frw").contains(letter) ? "checked" : "enabled").toBool())
-            state += letter;
+    const auto on = [](const char *name, const char *property = "enabled") {
+        return find<QObject>(name)->property(property).toBool();
+    };
+    QStringList state, banks;
+    if (on("isFlash", "checked"))
+        state << "Is Flash? ticked";
+    for (auto *bank : find<QGroupBox>("isFlash")->findChildren<QRadioButton *>()) {
+        if (bank->isEnabled())
+            banks << bank->text().remove("Bank ");
     }
-    // clang-format on
-    state += ':';
-    for (auto *bank : find<QGroupBox>("isFlash")->findChildren<QRadioButton *>())
-        state += bank->isChecked() ? bank->text() : QString();
-    return state;
+    if (!banks.isEmpty())
+        state << "usable banks: " + banks.join(' ');
+    for (auto *bank : {find<QRadioButton>("bank2Radio"), find<QRadioButton>("bank6Radio")}) {
+        if (bank->isChecked())
+            state << bank->text() + " chosen";
+    }
+    if (on("overrideAddress"))
+        state << "address usable";
+    if (on("skipBytesval"))
+        state << "skip usable";
+    if (!on("actionDump_Bank2"))
+        state << "Dump Bank 2 greyed";
+    if (on("actionRev_1_Skunkboard", "checked"))
+        state << "Rev 1 on";
+    if (on("actionUse_Word_Flash_Mode", "checked"))
+        state << "Word Flash on";
+    return state.isEmpty() ? QStringLiteral("as started") : state.join(QStringLiteral(", "));
 }
 
 // Every dialog of Vantrel's as it is shown: file dialogs by caption, filter

@@ -46,8 +46,8 @@ private slots:
         const QString dump = workPath(QStringLiteral("dump.rom"));
         DialogLog log;
         // Every command returns, and no dialog is left waiting for a run that never began.
-        for (const QString how : {"doTransfer", "resetSkunk", "^S", "^U", "^1"}) {
-            if (how == "^1")
+        for (const QString how : {"press Go", "press Reset Skunk", "Ctrl+S", "Ctrl+U", "Ctrl+1"}) {
+            if (how == "Ctrl+1")
                 answer({dump});
             trigger(window.get(), how);
             waitIdle(window.get());

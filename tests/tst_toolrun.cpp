@@ -105,6 +105,53 @@ private slots:
                  qPrintable(shown(pane)));
     }
 
+    // The pane's paragraphs and its bound.
+    void pane_data()
+    {
+        // Each text is added alone; the pane as it is at once, after some
+        // turns of the event loop while hidden, and once shown ("=" for as
+        // before). Paragraphs are parted by "|", the note is [paragraphs
+        // characters].
+        QTest::addColumn<QStringList>("texts");
+        QTest::addColumn<QList<int>>("limits"); // characters, paragraphs, per turn, hidden
+        QTest::addColumn<QString>("pane");
+        const QStringList lines = QString("one two three four five six seven").split(' ');
+        const QString all = lines.join('|');
+        const int n = 999;
+        // clang-format off
+        QTest::newRow("as append, empty ones too") << QStringList{"", "", "a", "", "b"} << QList<int>{n, n, n, n} << "a||b / = / =";
+        QTest::newRow("just within the bound") << lines << QList<int>{34, 7, n, n} << all + " / = / =";
+        QTest::newRow("characters over") << (lines + lines) << QList<int>{30, n, n, n} << "[9 33] / [9 33]|three|four|five|six|seven / =";
+        QTest::newRow("paragraphs over") << (lines + QStringList(9, "") + QStringList{"end"}) << QList<int>{n, 8, n, n} << "[9 27] / [9 27]||||||||end / =";
+        QTest::newRow("newest alone over") << QStringList{"abc", QString(50, 'z')} << QList<int>{40, n, n, n} << "[1 3] / [1 3]|" + QString(50, 'z') + " / =";
+        QTest::newRow("over twice") << QStringList(40, "abcde") << QList<int>{40, n, n, n} << "[34 170] / [34 170]" + QString("|abcde").repeated(6) + " / =";
+        QTest::newRow("long text, turn by turn") << QStringList{"x", QString(20, 'y') + 'z'} << QList<int>{n, n, 8, n} << "x / x|yyyyyyyy|yyyyyyyy|yyyyz / =";
+        QTest::newRow("hidden, then shown") << (lines + lines + lines) << QList<int>{n, n, 6, 10} << "one / one|two|three / " + all + '|' + all + '|' + all;
+        QTest::newRow("hidden, over the bound") << (lines + lines + lines) << QList<int>{40, n, 6, 10} << "[15 57] / = / [15 57]|two|three|four|five|six|seven";
+        // clang-format on
+    }
+
+    void pane()
+    {
+        QFETCH(QStringList, texts);
+        QFETCH(QList<int>, limits);
+        QTextEdit view;
+        auto *feed = new OutputFeed(&view, {limits[0], limits[1], limits[2], limits[3]});
+        for (const QString &text : texts)
+            feed->add({text});
+        QStringList seen{view.toPlainText()};
+        for (const int shown : {0, 1}) {
+            view.setVisible(shown);
+            QTest::qWait(60);
+            seen << view.toPlainText();
+        }
+        for (qsizetype i = seen.size() - 1; i > 0; --i)
+            seen[i] = seen[i] == seen[i - 1] ? "=" : seen[i];
+        const QRegularExpression note(
+            "Earlier output left out: (\\d+) paragraphs, (\\d+) characters\\.");
+        QTEST(seen.join(" / ").replace('\n', '|').replace(note, "[\\1 \\2]"), "pane");
+    }
+
     void descriptors()
     {
         // The tool's standard output is a raw terminal, and no other
