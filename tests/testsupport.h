@@ -74,15 +74,12 @@ inline QString runs()
 {
     QFile record(workPath("runs"));
     QStringList runs;
-    if (record.open(QIODevice::ReadOnly)) { // none yet, no runs
-        while (!record.atEnd()) {
-            QStringList run{"jcp"};
-            for (const QString &argument :
-                 QJsonDocument::fromJson(record.readLine()).toVariant().toStringList())
-                run << (argument.isEmpty() || argument.endsWith(' ') ? '\'' + argument + '\''
-                                                                     : argument);
-            runs << run.join(' ');
-        }
+    record.open(QIODevice::ReadOnly); // none yet, no runs
+    while (!record.atEnd()) {
+        runs << "jcp";
+        for (const QJsonValue &argument : QJsonDocument::fromJson(record.readLine()).array())
+            runs.last()
+                += ' ' + argument.toString().replace(QRegularExpression("^(|.* )$"), "'\\1'");
     }
     return runs.join(QStringLiteral("; "));
 }
@@ -215,32 +212,21 @@ inline void answer(QStringList words)
 // usable, skip usable, Dump Bank 2 greyed, Rev 1 on, Word Flash on".
 inline QString panelState()
 {
-    const auto on = [](const char *name, const char *property = "enabled") {
+    const auto is = [](const char *name, const char *property) {
         return find<QObject>(name)->property(property).toBool();
     };
-    QStringList state, banks;
-    if (on("isFlash", "checked"))
-        state << "Is Flash? ticked";
-    for (auto *bank : find<QGroupBox>("isFlash")->findChildren<QRadioButton *>()) {
-        if (bank->isEnabled())
-            banks << bank->text().remove("Bank ");
-    }
-    if (!banks.isEmpty())
-        state << "usable banks: " + banks.join(' ');
-    for (auto *bank : {find<QRadioButton>("bank2Radio"), find<QRadioButton>("bank6Radio")}) {
-        if (bank->isChecked())
-            state << bank->text() + " chosen";
-    }
-    if (on("overrideAddress"))
-        state << "address usable";
-    if (on("skipBytesval"))
-        state << "skip usable";
-    if (!on("actionDump_Bank2"))
-        state << "Dump Bank 2 greyed";
-    if (on("actionRev_1_Skunkboard", "checked"))
-        state << "Rev 1 on";
-    if (on("actionUse_Word_Flash_Mode", "checked"))
-        state << "Word Flash on";
+    QStringList banks;
+    for (auto *bank : find<QGroupBox>("isFlash")->findChildren<QRadioButton *>())
+        banks << (bank->isEnabled() ? bank->text().remove("Bank ") : QString());
+    banks.removeAll(QString());
+    // clang-format off
+    QStringList state{is("isFlash", "checked") ? "Is Flash? ticked" : "", banks.isEmpty() ? "" : "usable banks: " + banks.join(' '),
+        is("bank2Radio", "checked") ? "Bank 2 chosen" : "", is("bank6Radio", "checked") ? "6MB chosen" : "",
+        is("overrideAddress", "enabled") ? "address usable" : "", is("skipBytesval", "enabled") ? "skip usable" : "",
+        is("actionDump_Bank2", "enabled") ? "" : "Dump Bank 2 greyed", is("actionRev_1_Skunkboard", "checked") ? "Rev 1 on" : "",
+        is("actionUse_Word_Flash_Mode", "checked") ? "Word Flash on" : ""};
+    // clang-format on
+    state.removeAll(QString());
     return state.isEmpty() ? QStringLiteral("as started") : state.join(QStringLiteral(", "));
 }
 
@@ -256,21 +242,18 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        auto *dialog = qobject_cast<QDialog *>(watched);
-        if (event->type() != QEvent::Show || !dialog)
-            return false;
-        QString text = dialog->windowTitle();
-        if (auto *files = qobject_cast<QFileDialog *>(dialog)) {
-            const QString name = files->findChild<QLineEdit *>("fileNameEdit")->text();
-            text += " [" + files->nameFilters().join(";;") + ']'
-                + (name.isEmpty() ? "" : " @" + name);
-        }
-        if (auto *box = qobject_cast<QMessageBox *>(dialog))
-            text += " / " + box->text();
-        if (auto *busy = qobject_cast<QProgressDialog *>(dialog))
-            text
-                += " / " + busy->labelText() + (busy->findChild<QPushButton *>() ? " +cancel" : "");
-        shown << text;
+        // Objects are cast only once shown: others may be half destroyed.
+        auto *dialog = event->type() == QEvent::Show ? qobject_cast<QDialog *>(watched) : nullptr;
+        auto *files = qobject_cast<QFileDialog *>(dialog);
+        auto *busy = qobject_cast<QProgressDialog *>(dialog);
+        auto *box = qobject_cast<QMessageBox *>(dialog);
+        const QString name = files ? files->findChild<QLineEdit *>("fileNameEdit")->text() : "";
+        if (dialog)
+            shown << dialog->windowTitle()
+                    + (files ? " [" + files->nameFilters().join(";;") + ']' : "")
+                    + (name.isEmpty() ? "" : " @" + name) + (box ? " / " + box->text() : "")
+                    + (busy ? " / " + busy->labelText() : "")
+                    + (busy && busy->findChild<QPushButton *>() ? " +cancel" : "");
         return false;
     }
 };

@@ -13,11 +13,6 @@ using namespace TestSupport;
 
 namespace {
 
-QString standIn()
-{
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/jcp");
-}
-
 // The pane's paragraphs parted by "|", the stand-in's banner as "jcp *".
 QString shown(const QTextEdit &pane)
 {
@@ -37,24 +32,30 @@ private slots:
     void lines_data()
     {
         QTest::addColumn<QString>("tool");
+        QTest::addColumn<QString>("ends");
         QTest::addColumn<QString>("whileRunning");
         QTest::addColumn<QString>("atTheEnd");
         // The tool is a shell command, or the stand-in with no board for
-        // "jcp ...". Paragraphs are parted by "|"; the stand-in's own banner
-        // is "jcp *". A line is broken after
-        // 8 characters where the row says so.
+        // "jcp ...". It ends by itself, by Stop and Quit or by a SIGTERM of
+        // someone else's, 1.3 s after the pane showed what it shows while
+        // running, the program busy meanwhile. Paragraphs are parted by "|";
+        // the stand-in's banner is "jcp *". A line is broken after 8
+        // characters where the row says so.
         // clang-format off
-        QTest::newRow("no board: the banner at once, then a line each") << "jcp -q -s" << "jcp *||.. retrying .." << "jcp *||.. retrying ..|.. retrying ..|* Can't open EZ-HOST.|";
-        QTest::newRow("a line in two pieces shows, then is completed") << "printf Send; sleep 0.5; echo ing" << "Send" << "Sending";
-        QTest::newRow("each channel completes its own line") << "printf out; sleep 0.1; printf err >&2; sleep 0.5; echo ' 1'; echo ' 2' >&2" << "out|err" << "out 1|err 2";
-        QTest::newRow("blank lines stay, spinner lines go") << "printf 'a\\n\\n|\\b|\\b\\n  b \\tc\\n'; sleep 0.5" << "a||b c" << "a||b c";
-        QTest::newRow("a long line is broken, in place too") << "printf 1234; sleep 0.5; echo 56789abcdefghij" << "1234" << "12345678|9abcdefg|hij";
-        QTest::newRow("latin-1 and markup as printed") << "printf 'caf\\351 <b>x</b>\\n'; sleep 0.5" << "café <b>x</b>" << "café <b>x</b>";
+        QTest::newRow("no board: the banner at once, then a line each") << "jcp -q -s" << "" << "jcp *||.. retrying .." << "jcp *||.. retrying ..|.. retrying ..|* Can't open EZ-HOST.|";
+        QTest::newRow("Stop and Quit keeps what was printed") << "jcp -q -u" << "Stop and Quit" << "jcp *||Examining current board...|.. retrying .." << "jcp *||Examining current board...|.. retrying ..|.. retrying ..";
+        QTest::newRow("SIGTERM keeps what was printed") << "jcp -r" << "SIGTERM" << "jcp *||Resetting jaguar...|.. retrying .." << "jcp *||Resetting jaguar...|.. retrying ..|.. retrying ..";
+        QTest::newRow("a line in two pieces shows, then is completed") << "printf Send; sleep 0.5; echo ing" << "" << "Send" << "Sending";
+        QTest::newRow("each channel completes its own line") << "printf out; sleep 0.1; printf err >&2; sleep 0.5; echo ' 1'; echo ' 2' >&2" << "" << "out|err" << "out 1|err 2";
+        QTest::newRow("blank lines stay, spinner lines go") << "printf 'a\\n\\n|\\b|\\b\\n  b \\tc\\n'; sleep 0.5" << "" << "a||b c" << "a||b c";
+        QTest::newRow("a long line is broken, in place too") << "printf 1234; sleep 0.5; echo 56789abcdefghij" << "" << "1234" << "12345678|9abcdefg|hij";
+        QTest::newRow("latin-1 and markup as printed") << "printf 'caf\\351 <b>x</b>\\n'; sleep 0.5" << "" << "café <b>x</b>" << "café <b>x</b>";
         // clang-format on
     }
     void lines()
     {
         QFETCH(QString, tool);
+        QFETCH(QString, ends);
         QFETCH(QString, whileRunning);
         QFETCH(QString, atTheEnd);
         qputenv("JCP_SIM_NO_BOARD", "1");
@@ -63,46 +64,26 @@ private slots:
         OutputFeed::Limits limits;
         limits.perTurn
             = QByteArray(QTest::currentDataTag()).contains("broken") ? 8 : limits.perTurn;
-        auto *feed = new OutputFeed(&pane, limits);
-        ToolRun run(tool.startsWith("jcp ") ? standIn() : QStringLiteral("/bin/sh"));
-        connect(&run, &ToolRun::output, feed, &OutputFeed::addOutput);
+        const bool standIn = tool.startsWith("jcp ");
+        ToolRun run(standIn ? QCoreApplication::applicationDirPath() + "/jcp" : "/bin/sh");
+        connect(&run, &ToolRun::output, new OutputFeed(&pane, limits), &OutputFeed::addOutput);
         QSignalSpy finished(&run, &ToolRun::finished);
-        QVERIFY(
-            run.start(tool.startsWith("jcp ") ? tool.split(' ').mid(1) : QStringList{"-c", tool}));
+        QVERIFY(run.start(standIn ? tool.split(' ').mid(1) : QStringList{"-c", tool}));
         QTRY_COMPARE_WITH_TIMEOUT(shown(pane), whileRunning, 900);
         QVERIFY(run.isBusy());
-        QVERIFY(finished.wait(5000));
+        // Blocked, so that what the tool prints meanwhile waits unread.
+        if (!ends.isEmpty())
+            QTest::qSleep(1300);
+        // Stopped, all of it is there before the window closes.
+        if (ends == "Stop and Quit") {
+            run.stop();
+            QCOMPARE(shown(pane), atTheEnd);
+        }
+        if (ends == "SIGTERM")
+            ::kill(pid_t(run.findChild<QProcess *>()->processId()), SIGTERM);
+        QVERIFY(finished.size() == 1 || finished.wait(5000));
         QTRY_COMPARE(shown(pane), atTheEnd);
         QCOMPARE(finished.size(), 1);
-    }
-
-    void stop_data()
-    {
-        QTest::addColumn<bool>("byVantrel");
-        QTest::newRow("Stop and Quit") << true;
-        QTest::newRow("the tool ended by SIGTERM") << false;
-    }
-    void stop()
-    {
-        // The stand-in with no board, stopped between its retries.
-        QFETCH(bool, byVantrel);
-        qputenv("JCP_SIM_NO_BOARD", "1");
-        QTextEdit pane;
-        auto *feed = new OutputFeed(&pane);
-        ToolRun run(standIn());
-        connect(&run, &ToolRun::output, feed, &OutputFeed::addOutput);
-        QSignalSpy finished(&run, &ToolRun::finished);
-        QVERIFY(run.start({"-q", "-u"}));
-        QTest::qWait(1500);
-        if (byVantrel)
-            run.stop();
-        else
-            ::kill(pid_t(run.findChild<QProcess *>()->processId()), SIGTERM);
-        QVERIFY(finished.size() == 1 || finished.wait(3000));
-        // At least the first retry was printed; the end was not.
-        QVERIFY2(shown(pane).startsWith("jcp *||Examining current board...|.. retrying ..")
-                     && !shown(pane).contains("EZ-HOST"),
-                 qPrintable(shown(pane)));
     }
 
     // The pane's paragraphs and its bound.

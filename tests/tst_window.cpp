@@ -74,8 +74,69 @@ public:
 
 private:
     std::unique_ptr<MainWindow> window;
+    QPointer<QLineEdit> focused;
     QStringList opened;
     const QFont defaultFont = QApplication::font();
+
+    // Does a row's steps as a user does, and answers the dialogs they open:
+    // the file dialogs are given `file` (none after "cancel file dialogs"),
+    // the question about replacing it gets the row's answer (Return unless
+    // "answer ..." says otherwise). Besides the steps trigger() takes: "start
+    // with KEY=VALUE" starts the window anew with that setting, "the file
+    // exists", "no board" unplugs the simulated board, "the tool prints
+    // TEXT" makes it print TEXT instead, "focus FIELD" puts 0x802000 into a
+    // field and the keyboard there, "the board holds its runs" and "the
+    // board lets them go".
+    void act(const QString &steps, const QString &file)
+    {
+        QString given = file, reply = "Return";
+        for (const QString &step : steps.split(QStringLiteral(", "))) {
+            if (step.startsWith("start with ")) {
+                window.reset();
+                QSettings().setValue(step.section('=', 0, 0).mid(11),
+                                     step.section('=', 1).replace("FILE", file));
+                window = showWindow();
+            } else if (step == "the file exists") {
+                writeFile(given, "old");
+            } else if (step == "cancel file dialogs") {
+                given.clear();
+            } else if (step == "no board") {
+                qputenv("JCP_SIM_NO_BOARD", "1");
+            } else if (step.startsWith("the tool prints ")) {
+                const bool error = step.startsWith("the tool prints to standard error ");
+                qputenv(error ? "JCP_SIM_STDERR" : "JCP_SIM_STDOUT",
+                        step.mid(error ? 34 : 16).toLatin1());
+            } else if (step.startsWith("focus ")) {
+                focused = qobject_cast<QLineEdit *>(labelled(window.get(), step.mid(6)));
+                focused->setText(QStringLiteral("0x802000"));
+                focused->setEnabled(true);
+                focused->setFocus();
+            } else if (step == "the board holds its runs") {
+                hold();
+            } else if (step == "the board lets them go") {
+                release();
+                waitIdle(window.get());
+            } else if (step.startsWith("answer ")) {
+                reply = step.mid(7);
+            } else {
+                for (const QString &part : kPhrases.value(step, step).split(", ")) {
+                    if (part.contains("Dump") || part == "Ctrl+1" || part == "Ctrl+2")
+                        answer(QFile::exists(given) ? QStringList{given, reply}
+                                                    : QStringList{given});
+                    if (part.contains("Select File") || part.contains("About") || part == "Ctrl+A")
+                        answer({part.contains("Select File") ? given : "Return"});
+                    if (focused)
+                        QTest::keySequence(focused, QKeySequence(part));
+                    else
+                        trigger(window.get(), part);
+                    if (qEnvironmentVariableIsEmpty("JCP_SIM_HOLD"))
+                        waitIdle(window.get());
+                    QVERIFY(!QApplication::activeModalWidget());
+                }
+            }
+        }
+        qDeleteAll(qApp->findChildren<QTimer *>(QStringLiteral("answer")));
+    }
 
 private slots:
     void initTestCase()
@@ -102,7 +163,7 @@ private slots:
         release();
         window.reset();
         QApplication::setFont(defaultFont);
-        for (const char *name : {"STDOUT", "STDERR", "FLOOD_STDOUT", "FLOOD_STDERR"})
+        for (const char *name : {"STDOUT", "STDERR", "FLOOD_STDOUT", "FLOOD_STDERR", "NO_BOARD"})
             qunsetenv(QByteArray("JCP_SIM_") + name);
         QVERIFY(QApplication::topLevelWidgets().isEmpty());
     }
@@ -177,6 +238,13 @@ private slots:
         QTest::newRow("Rev 1 on and off, then 6MB") << "Rev 1, Rev 1, tick Is Flash?, choose 6MB, Go with g.rom" << "jcp -q -6 -f g.rom" << "sending" << "Is Flash? ticked, usable banks: 1 2 6MB, 6MB chosen";
         QTest::newRow("Rev 1 on and off, flashing bank 2") << "tick Is Flash?, choose Bank 2, Rev 1, Rev 1, Go with g.rom" << "jcp -q -f g.rom" << "sending" << "Is Flash? ticked, usable banks: 1 2 6MB";
         QTest::newRow("Rev 1 off again, bank 2") << "tick Is Flash?, Rev 1, Rev 1, choose Bank 2, Go with g.rom" << "jcp -q -2 -f g.rom" << "sending" << "Is Flash? ticked, usable banks: 1 2 6MB, Bank 2 chosen";
+        // The menus' keys wherever the keyboard is.
+        const char *const keys[][4]{{"Ctrl+Q", "", "", "; window closed"}, {"Ctrl+R", "jcp -r", "", ""}, {"Ctrl+S", "jcp -q -s", "", ""},
+            {"Ctrl+U", "jcp -q -u", "updating", ""}, {"Ctrl+1", "jcp -q -d FILE", "save bank 1, dumping bank 1", ""},
+            {"Ctrl+2", "jcp -q -d2 FILE", "save bank 2, dumping bank 2", ""}, {"Ctrl+A", "", "about", ""}, {"F10", "", "", "; File menu open"}};
+        for (const auto &[field, panel] : {std::pair("Image file", "as started"), {"Load address", "address usable"}, {"Header bytes to skip", "skip usable"}})
+            for (const auto &[key, runs, shown, more] : keys)
+                QTest::addRow("%s in %s", key, field) << QString("focus %1, %2").arg(field, key) << runs << shown << panel + QString(more);
         QTest::newRow("Go twice, options kept") << "tick Skip Boot, tick Is Flash?, choose 6MB, Go with g.rom, press Go" << "jcp -q -n -6 -f g.rom; jcp -q -n -6 -f g.rom" << "sending, sending" << "Is Flash? ticked, usable banks: 1 2 6MB, 6MB chosen";
         // clang-format on
     }
@@ -186,52 +254,24 @@ private slots:
         QFETCH(QString, steps);
         QFETCH(QString, runs);
         QFETCH(QString, shown);
-        // The file the file dialogs are given, unless cancelled; the answer
-        // to the question about replacing it.
         const QString file = workPath(QStringLiteral("бэкап dump.rom"));
-        QString given = file, reply = "Return";
         QFile::remove(file);
         DialogLog log;
-        for (const QString &step : QString(steps).split(QStringLiteral(", "))) {
-            if (step.startsWith("start with ")) {
-                window.reset();
-                QSettings().setValue(step.section('=', 0, 0).mid(11),
-                                     step.section('=', 1).replace("FILE", file));
-                window = showWindow();
-            } else if (step == "the file exists") {
-                writeFile(given, "old");
-            } else if (step == "cancel file dialogs") {
-                given.clear();
-            } else if (step == "the board holds its runs") {
-                hold();
-            } else if (step == "the board lets them go") {
-                release();
-                waitIdle(window.get());
-            } else if (step.startsWith("answer ")) {
-                reply = step.mid(7);
-            } else {
-                for (const QString &part : kPhrases.value(step, step).split(", ")) {
-                    if (part.contains("Dump") || part == "Ctrl+1" || part == "Ctrl+2")
-                        answer(QFile::exists(given) ? QStringList{given, reply}
-                                                    : QStringList{given});
-                    if (part.contains("Select File") || part.contains("About") || part == "Ctrl+A")
-                        answer({part.contains("Select File") ? given : "Return"});
-                    trigger(window.get(), part);
-                    if (qEnvironmentVariableIsEmpty("JCP_SIM_HOLD"))
-                        waitIdle(window.get());
-                    QVERIFY(!QApplication::activeModalWidget());
-                }
-            }
-        }
-        qDeleteAll(qApp->findChildren<QTimer *>(QStringLiteral("answer")));
+        act(steps, file);
         QCOMPARE((QStringList(TestSupport::runs()) + opened)
                      .join("; ")
                      .remove(QRegularExpression("^; ")),
                  runs.replace("FILE", file));
         QCOMPARE(log.shown, dialogs(shown, file));
         const QString notice = window->statusBar()->currentMessage();
-        const QString panel = panelState() + (notice.isEmpty() ? "" : "; status bar: " + notice);
+        const QAction *menu = window->menuBar()->activeAction();
+        const QString panel = panelState() + (notice.isEmpty() ? "" : "; status bar: " + notice)
+            + (window->isVisible() ? "" : "; window closed")
+            + (menu ? "; " + menu->text() + " menu open" : "");
         QTEST(panel, "panel");
+        // A field the keys were pressed in keeps its text, not even selected.
+        if (focused)
+            QCOMPARE(focused->text() + focused->selectedText(), QStringLiteral("0x802000"));
         // Only a dump that was started, or a file chosen, moves the next
         // dialogs' start; the switches are kept as the window leaves them.
         const bool moved = runs.contains(file) || steps.contains("defdir")
@@ -336,88 +376,51 @@ private slots:
         }
     }
 
-    void relay_data()
-    {
-        QTest::addColumn<QByteArray>("out");
-        QTest::addColumn<QByteArray>("err");
-        QTest::addColumn<QString>("pane");
-        // Each row is read twice, a paragraph a line; a line left
-        // unfinished ends with its run.
-        // clang-format off
-        QTest::newRow("standard output") << QByteArray("Serial: 1234\n") << QByteArray() << "Serial: 1234\nSerial: 1234";
-        QTest::newRow("standard error") << QByteArray() << QByteArray("no board\n") << "no board\nno board";
-        QTest::newRow("a paragraph a line") << QByteArray("  a\r\n\tb  \n") << QByteArray() << "a\nb\na\nb";
-        QTest::newRow("spinner gone") << QByteArray("|\b/\b-\b\\\bdone") << QByteArray() << "/-\\done\n/-\\done";
-        QTest::newRow("bar between blanks") << QByteArray("x | y") << QByteArray() << "x  y\nx  y";
-        QTest::newRow("only spinner, empty pane") << QByteArray("|\b|\b") << QByteArray() << "";
-        QTest::newRow("latin-1, markup") << QByteArray("caf\xe9 <b>x</b> &lt;") << QByteArray() << "café <b>x</b> &lt;\ncafé <b>x</b> &lt;";
-        // clang-format on
-    }
-
-    void relay()
-    {
-        QFETCH(QByteArray, out);
-        QFETCH(QByteArray, err);
-        qputenv("JCP_SIM_STDOUT", out);
-        qputenv("JCP_SIM_STDERR", err);
-        auto *pane = find<QTextBrowser>("outputBrowser");
-        for (int run = 0; run < 2; ++run) {
-            trigger(window.get(), "Tools > Get Skunk Serial");
-            waitIdle(window.get());
-        }
-        QTEST(pane->toPlainText(), "pane");
-        QVERIFY(!pane->toHtml().contains(QStringLiteral("font-weight:700")));
-        QCOMPARE(find<QTabWidget>("tabWidget")->currentIndex(), 0);
-    }
-
-    void noBoard_data()
+    void reports_data()
     {
         QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("pane");
         QTest::addColumn<QString>("shown");
-        // With no board attached, what the tool reports, a paragraph a line
-        // parted by "|" (its banner as "jcp *"), and the dialogs shown; the
-        // status bar says nothing. FILE is the dump's file.
+        QTest::addColumn<QString>("pane");
+        // The Output tab after the steps, a paragraph a line parted by "|",
+        // the stand-in's banner as "jcp *"; FILE is the file given to the
+        // dialogs, a cartridge image. Vantrel adds no word of its own.
         // clang-format off
+        QTest::newRow("a line each run") << "the tool prints Serial: 1234\n, Ctrl+S, Ctrl+S" << "" << "Serial: 1234|Serial: 1234";
+        QTest::newRow("standard error") << "the tool prints to standard error no board\n, Ctrl+S, Ctrl+S" << "" << "no board|no board";
+        QTest::newRow("a paragraph a line") << "the tool prints   a\r\n\tb  \n, Ctrl+S, Ctrl+S" << "" << "a|b|a|b";
+        QTest::newRow("spinner gone, an unfinished line ends with its run") << "the tool prints |\b/\b-\b\\\bdone, Ctrl+S, Ctrl+S" << "" << "/-\\done|/-\\done";
+        QTest::newRow("bar between blanks") << "the tool prints x | y, Ctrl+S, Ctrl+S" << "" << "x  y|x  y";
+        QTest::newRow("only a spinner") << "the tool prints |\b|\b, Ctrl+S, Ctrl+S" << "" << "";
+        QTest::newRow("latin-1, markup") << "the tool prints café <b>x</b> &lt;, Ctrl+S, Ctrl+S" << "" << "café <b>x</b> &lt;|café <b>x</b> &lt;";
         const QString retries = "|.. retrying ..|.. retrying ..|* Can't open EZ-HOST.|";
-        QTest::newRow("Reset Skunk") << "press Reset Skunk" << "jcp *||Resetting jaguar..." + retries << "";
-        QTest::newRow("Get Skunk Serial") << "Ctrl+S" << "jcp *|" + retries << "";
-        QTest::newRow("Update Skunk") << "Ctrl+U" << "jcp *||Examining current board..." + retries << "updating";
-        QTest::newRow("bank 1 dump") << "Ctrl+1" << "jcp *||Beginning dump to 'FILE'..." + retries << "save bank 1, dumping bank 1";
-        QTest::newRow("bank 2 dump") << "File > Dump ROM Bank 2 to file" << "jcp *||Using bank 2|Beginning dump to 'FILE'..." + retries << "save bank 2, dumping bank 2";
-        QTest::newRow("flash a cartridge image") << "press Select File, press Go" << "jcp *||Cart ROM: Skip 8192 bytes, base addr is $802000, length is 65536 bytes" + retries << "open, sending";
-        QTest::newRow("a cartridge image to RAM is refused") << "press Select File, tick Is Flash?, press Go" << "jcp *||Cart ROM: Skip 8192 bytes, base addr is $802000, length is 65536 bytes|* This upload requires the -f option to prepare the flash!" << "open, sending";
+        QTest::newRow("no board: Reset Skunk") << "no board, press Reset Skunk" << "" << "jcp *||Resetting jaguar..." + retries;
+        QTest::newRow("no board: Get Skunk Serial") << "no board, Ctrl+S" << "" << "jcp *|" + retries;
+        QTest::newRow("no board: Update Skunk") << "no board, Ctrl+U" << "updating" << "jcp *||Examining current board..." + retries;
+        QTest::newRow("no board: bank 1 dump") << "no board, Ctrl+1" << "save bank 1, replace?, dumping bank 1" << "jcp *||Beginning dump to 'FILE'..." + retries;
+        QTest::newRow("no board: bank 2 dump") << "no board, File > Dump ROM Bank 2 to file" << "save bank 2, replace?, dumping bank 2" << "jcp *||Using bank 2|Beginning dump to 'FILE'..." + retries;
+        QTest::newRow("no board: flash a cartridge image") << "no board, press Select File, press Go" << "open, sending" << "jcp *||Cart ROM: Skip 8192 bytes, base addr is $802000, length is 65536 bytes" + retries;
+        QTest::newRow("no board: a cartridge image to RAM is refused") << "no board, press Select File, tick Is Flash?, press Go" << "open, sending" << "jcp *||Cart ROM: Skip 8192 bytes, base addr is $802000, length is 65536 bytes|* This upload requires the -f option to prepare the flash!";
         // clang-format on
     }
 
-    void noBoard()
+    void reports()
     {
         QFETCH(QString, steps);
-        QFETCH(QString, pane);
         QFETCH(QString, shown);
-        qputenv("JCP_SIM_NO_BOARD", "1");
-        // A cartridge image: an 8 KB header marked at 0x400, then 64 KB.
+        QFETCH(QString, pane);
+        // An 8 KB header marked at 0x400, then 64 KB.
         const QString file = writeFile(
             "cart.rom", image(8192 + 65536, {{0x400, "\x04\x04\x04\x04" + be(0x802000)}}, '\xff'));
-        const QString dump = workPath("d.rom");
-        QFile::remove(dump);
         DialogLog log;
-        for (const QString &step : steps.split(QStringLiteral(", "))) {
-            if (step.contains("Select File") || step.contains("Dump") || step == "Ctrl+1")
-                answer({step.contains("Select File") ? file : dump});
-            trigger(window.get(), step);
-            waitIdle(window.get());
-            QVERIFY(!QApplication::activeModalWidget());
-        }
-        qDeleteAll(qApp->findChildren<QTimer *>(QStringLiteral("answer")));
-        qunsetenv("JCP_SIM_NO_BOARD");
-        QCOMPARE(find<QTextBrowser>("outputBrowser")
-                     ->toPlainText()
-                     .replace('\n', '|')
-                     .replace(QRegularExpression("^jcp [^|]*"), "jcp *"),
-                 pane.replace("FILE", dump));
-        QCOMPARE(log.shown, dialogs(shown));
+        act(steps, file);
+        auto *output = find<QTextBrowser>("outputBrowser");
+        QCOMPARE(output->toPlainText().replace('\n', '|').replace(QRegularExpression("^jcp [^|]*"),
+                                                                  "jcp *"),
+                 pane.replace("FILE", file));
+        QCOMPARE(log.shown, dialogs(shown, file));
         QCOMPARE(window->statusBar()->currentMessage(), QString());
+        QVERIFY(!output->toHtml().contains(QStringLiteral("font-weight:700")));
+        QCOMPARE(find<QTabWidget>("tabWidget")->currentIndex(), 0);
     }
 
     void closing_data()
@@ -555,48 +558,6 @@ private slots:
                          .arg(pane.height());
         }
         QCOMPARE(panes, QStringList({"0,0 631x151", "0,0 931x351", "0,0 631x151", "0,0 611x141"}));
-    }
-
-    void shortcuts_data()
-    {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QKeySequence>("keys");
-        QTest::addColumn<QString>("outcome");
-        // The window closed, the menu opened, the dialogs shown, then the tool's runs.
-        // clang-format off
-        const std::pair<const char *, const char *> keys[]{{"Ctrl+Q", "closed"}, {"Ctrl+R", "jcp -r"}, {"Ctrl+S", "jcp -q -s"},
-            {"Ctrl+U", "updating, jcp -q -u"}, {"Ctrl+1", "save bank 1"}, {"Ctrl+2", "save bank 2"}, {"Ctrl+A", "about"}, {"F10", "File"}};
-        for (const char *field : {"Image file", "Load address", "Header bytes to skip"})
-            for (const auto &[sequence, outcome] : keys)
-                QTest::addRow("%s in %s", sequence, field) << field << QKeySequence(sequence) << outcome;
-        // clang-format on
-    }
-
-    void shortcuts()
-    {
-        QFETCH(QString, field);
-        QFETCH(QKeySequence, keys);
-        QFETCH(QString, outcome);
-        DialogLog log;
-        answer({"Escape"});
-        auto *line = qobject_cast<QLineEdit *>(labelled(window.get(), field));
-        line->setText(QStringLiteral("0x802000"));
-        line->setEnabled(true);
-        line->setFocus();
-        QTest::keySequence(line, keys);
-        const QAction *menu = window->menuBar()->activeAction();
-        QStringList seen{window->isVisible() ? QString() : QStringLiteral("closed"),
-                         menu ? menu->text() : QString()};
-        // Checked again while the tool still has time to run.
-        QTRY_COMPARE(
-            [&] {
-                QStringList all = seen + log.shown + QStringList(runs());
-                all.removeAll(QString());
-                return all;
-            }(),
-            dialogs(outcome));
-        // Neither erased nor selected.
-        QCOMPARE(line->text() + line->selectedText(), QStringLiteral("0x802000"));
     }
 
     void largeFont_data()
