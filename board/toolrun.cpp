@@ -126,13 +126,19 @@ bool ToolRun::openTerminal(int &slave)
 
 void ToolRun::readTerminal()
 {
+    // A terminal hands over at most a few KiB a read. What is there is read
+    // in a loop, up to what a pipe would hold, and delivered in one piece:
+    // each piece costs the pane an edit and a turn of the event loop.
     char bytes[65536];
-    const ssize_t count = ::read(terminal, bytes, sizeof bytes);
-    if (count > 0) {
-        emit output(StandardOutput, QByteArray(bytes, count));
-        return;
-    }
-    if (count < 0 && (errno == EAGAIN || errno == EINTR))
+    size_t total = 0;
+    ssize_t count = 0;
+    while (total < sizeof bytes
+           && (count = ::read(terminal, bytes + total, sizeof bytes - total)) > 0)
+        total += size_t(count);
+    const int error = errno;
+    if (total > 0)
+        emit output(StandardOutput, QByteArray(bytes, qsizetype(total)));
+    if (count > 0 || (count < 0 && (error == EAGAIN || error == EINTR)) || terminal < 0)
         return;
     // Every writer has closed it: all the tool printed has been read.
     closeTerminal();
