@@ -9,11 +9,11 @@
 // A simulated Skunkboard doing what a command line asks, printing what the
 // flash tool prints. Its two flash banks are files in `folder`; its work
 // takes `paceMs` per MiB. An absent board is looked for as the tool does,
-// and not found.
+// `retryMs` apart, and not found.
 class Board
 {
 public:
-    Board(QString folder, qint64 paceMs, bool present);
+    Board(QString folder, qint64 paceMs, bool present, qint64 retryMs);
 
     // The run's exit status: 0 only after a transfer that succeeded.
     int run(const CommandLine &command) const;
@@ -31,6 +31,7 @@ private:
     QString folder;
     qint64 paceMs;
     bool present;
+    qint64 retryMs;
 };
 
 #endif

@@ -34,5 +34,7 @@ int main(int argc, char *argv[])
     std::fwrite(command.said.constData(), 1, static_cast<size_t>(command.said.size()), stdout);
     if (command.finished)
         return 1;
-    return Board(controls.boardFolder(), controls.paceMs(), controls.boardPresent()).run(command);
+    return Board(controls.boardFolder(), controls.paceMs(), controls.boardPresent(),
+                 controls.retryMs())
+        .run(command);
 }

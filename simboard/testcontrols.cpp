@@ -71,6 +71,7 @@ TestControls::TestControls()
     pace = number("JCP_SIM_PACE_MS", pace, 0, std::numeric_limits<uint>::max(),
                   "a number of milliseconds");
     present = number("JCP_SIM_NO_BOARD", 0, 0, 1, "0 or 1") == 0;
+    retry = number("JCP_SIM_RETRY_MS", retry, 0, 60000, "a number of milliseconds");
     floodBytes[0] = number("JCP_SIM_FLOOD_STDOUT", 0, 0, std::numeric_limits<qint64>::max(),
                            "a number of bytes");
     floodBytes[1] = number("JCP_SIM_FLOOD_STDERR", 0, 0, std::numeric_limits<qint64>::max(),

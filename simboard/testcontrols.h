@@ -18,6 +18,7 @@ public:
     QString boardFolder() const { return folder; }
     bool boardPresent() const { return present; }
     qint64 paceMs() const { return pace; }
+    qint64 retryMs() const { return retry; }
 
     // JCP_SIM_RECORD: the arguments as one line of a JSON array.
     void record(const QList<QByteArray> &args) const;
@@ -34,6 +35,7 @@ private:
     QString folder;
     bool present = true;
     qint64 pace = 800;
+    qint64 retry = 1000;
     bool replaced = false;
     int exitCode = 0;
     qint64 floodBytes[2] = {0, 0};

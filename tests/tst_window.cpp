@@ -102,6 +102,7 @@ private:
                 given.clear();
             } else if (step == "no board") {
                 qputenv("JCP_SIM_NO_BOARD", "1");
+                qputenv("JCP_SIM_RETRY_MS", "50");
             } else if (step.startsWith("the tool prints ")) {
                 const bool error = step.startsWith("the tool prints to standard error ");
                 qputenv(error ? "JCP_SIM_STDERR" : "JCP_SIM_STDOUT",
@@ -163,7 +164,8 @@ private slots:
         release();
         window.reset();
         QApplication::setFont(defaultFont);
-        for (const char *name : {"STDOUT", "STDERR", "FLOOD_STDOUT", "FLOOD_STDERR", "NO_BOARD"})
+        for (const char *name :
+             {"STDOUT", "STDERR", "FLOOD_STDOUT", "FLOOD_STDERR", "NO_BOARD", "RETRY_MS"})
             qunsetenv(QByteArray("JCP_SIM_") + name);
         QVERIFY(QApplication::topLevelWidgets().isEmpty());
     }
