@@ -77,7 +77,7 @@ inline QString runs()
     record.open(QIODevice::ReadOnly); // none yet, no runs
     while (!record.atEnd()) {
         runs << "jcp";
-        for (const QJsonValue &argument : QJsonDocument::fromJson(record.readLine()).array())
+        for (const auto &argument : QJsonDocument::fromJson(record.readLine()).array())
             runs.last()
                 += ' ' + argument.toString().replace(QRegularExpression("^(|.* )$"), "'\\1'");
     }
