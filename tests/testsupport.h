@@ -74,7 +74,8 @@ inline QString runs()
 {
     QFile record(workPath("runs"));
     QStringList runs;
-    record.open(QIODevice::ReadOnly); // none yet, no runs
+    if (!record.open(QIODevice::ReadOnly)) // none yet, no runs
+        return {};
     while (!record.atEnd()) {
         runs << "jcp";
         for (const auto &argument : QJsonDocument::fromJson(record.readLine()).array())
