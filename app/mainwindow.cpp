@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "app/closeguard.h"
 #include "app/edgeanchor.h"
 #include "app/fontadaptation.h"
 #include "app/menukeys.h"
@@ -14,14 +15,12 @@
 #include "image/imagefile.h"
 #include "image/imageheader.h"
 
-#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTabBar>
@@ -58,6 +57,7 @@ MainWindow::MainWindow(QWidget *parent)
     connect(process, &ToolRun::output, this, &MainWindow::outputCommand);
     connect(process, &ToolRun::finished, this, &MainWindow::outputFinished);
     connect(process, &ToolRun::notice, this, &MainWindow::notify);
+    new CloseGuard(this, process);
 
     ui->setupUi(this);
     // Qt 6.4 cuts the options page out of the chain the form sets up: linking
@@ -114,19 +114,6 @@ void MainWindow::stopAndQuit()
     close();
 }
 
-void MainWindow::closeEvent(QCloseEvent *event)
-{
-    if (!process->isBusy()) {
-        event->accept();
-        return;
-    }
-    // Killing the tool mid-write would leave the board's flash or firmware
-    // half written, so the user decides.
-    event->ignore();
-    if (!closeQuestion && !closeWait)
-        askBeforeClosing();
-}
-
 void MainWindow::outputCommand(int channel, const QByteArray &bytes)
 {
     feed->addOutput(channel, bytes);
@@ -136,19 +123,6 @@ void MainWindow::outputFinished()
 {
     feed->endLines();
     progress.hide();
-    // A close that waited for the tool goes on now, as if none had run.
-    bool closing = false;
-    if (closeQuestion) {
-        closeQuestion->disconnect(this);
-        closeQuestion->close();
-        closing = true;
-    }
-    if (closeWait) {
-        closeWait->deleteLater();
-        closing = true;
-    }
-    if (closing)
-        close();
 }
 
 void MainWindow::doCommand()
@@ -336,41 +310,4 @@ void MainWindow::notify(const QString &text)
     // The pane may be behind the "Options" page; the status bar is always seen.
     feed->add({text});
     ui->statusBar->showMessage(text, kNoticeMs);
-}
-
-void MainWindow::askBeforeClosing()
-{
-    auto *question = new QMessageBox(
-        QMessageBox::Warning, tr("Vantrel"),
-        tr("The flash tool is still running. Stopping it now can leave the board's flash or "
-           "firmware half written.\n\nWait for it to finish before closing, or stop it and quit?"),
-        QMessageBox::NoButton, this);
-    question->setAttribute(Qt::WA_DeleteOnClose);
-    QPushButton *wait = question->addButton(tr("Wait"), QMessageBox::AcceptRole);
-    QPushButton *stop = question->addButton(tr("Stop and Quit"), QMessageBox::DestructiveRole);
-    QPushButton *cancel = question->addButton(QMessageBox::Cancel);
-    question->setDefaultButton(wait);
-    question->setEscapeButton(cancel);
-    connect(question, &QMessageBox::buttonClicked, this,
-            [this, wait, stop](QAbstractButton *button) {
-                if (button == wait)
-                    closeWhenToolEnds();
-                else if (button == stop)
-                    stopAndQuit();
-            });
-    closeQuestion = question;
-    question->open();
-}
-
-void MainWindow::closeWhenToolEnds()
-{
-    auto *waiting = new QProgressDialog(
-        tr("Waiting for the flash tool to finish; Vantrel closes when it does."), tr("Cancel"), 0,
-        0, this);
-    waiting->setWindowTitle(tr("Vantrel"));
-    waiting->setWindowModality(Qt::WindowModal);
-    waiting->setMinimumDuration(0);
-    connect(waiting, &QProgressDialog::canceled, waiting, &QObject::deleteLater);
-    closeWait = waiting;
-    waiting->show();
 }

@@ -3,7 +3,6 @@
 
 #include <QByteArray>
 #include <QMainWindow>
-#include <QPointer>
 #include <QProgressDialog>
 #include <QString>
 
@@ -11,7 +10,6 @@
 
 class OutputFeed;
 class ToolRun;
-class QMessageBox;
 class Ui_MainWindow;
 
 class MainWindow : public QMainWindow
@@ -26,9 +24,6 @@ public slots:
     // Ends a running tool without asking, then closes the window: the way
     // out when the program is told to quit from outside.
     void stopAndQuit();
-
-protected:
-    void closeEvent(QCloseEvent *event) override;
 
 private slots:
     void outputCommand(int channel, const QByteArray &bytes);
@@ -55,8 +50,6 @@ private:
     void runBusyDialog(const QString &title, const QString &label);
     void dumpRomFile(int bank);
     void notify(const QString &text);
-    void askBeforeClosing();
-    void closeWhenToolEnds();
 
     Ui_MainWindow *ui;
     ToolRun *process;
@@ -66,8 +59,6 @@ private:
     QString defaultDir;
     QProgressDialog progress;
     QString jcpPath;
-    QPointer<QMessageBox> closeQuestion;
-    QPointer<QProgressDialog> closeWait;
     OutputFeed *feed = nullptr;
 };
 
