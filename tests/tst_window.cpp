@@ -441,7 +441,7 @@ private slots:
         // dialogs, a cartridge image. Vantrel adds no word of its own.
         // clang-format off
         QTest::newRow("a line each run") << "the tool prints Serial: 1234\n, Ctrl+S, Ctrl+S" << "" << "Serial: 1234|Serial: 1234";
-        QTest::newRow("standard error") << "the tool prints to standard error no board\n, Ctrl+S, Ctrl+S" << "" << "no board|no board";
+        QTest::newRow("standard error, an unfinished line ends with its run") << "the tool prints to standard error no board, Ctrl+S, Ctrl+S" << "" << "no board|no board";
         QTest::newRow("a paragraph a line") << "the tool prints   a\r\n\tb  \n, Ctrl+S, Ctrl+S" << "" << "a|b|a|b";
         QTest::newRow("spinner gone, an unfinished line ends with its run") << "the tool prints |\b/\b-\b\\\bdone, Ctrl+S, Ctrl+S" << "" << "/-\\done|/-\\done";
         QTest::newRow("bar between blanks") << "the tool prints x | y, Ctrl+S, Ctrl+S" << "" << "x  y|x  y";
@@ -594,6 +594,10 @@ private slots:
         // its parent and under no neighbour. The output pane grows with it.
         QWidget *page = find<QWidget>("tab");
         QTRY_VERIFY(page->minimumWidth() > 0 && page->rect().contains(page->childrenRect()));
+        // The page keeps the margins of its left and top on its right and bottom.
+        const QRect used = page->childrenRect();
+        QVERIFY(page->minimumWidth() >= used.right() + used.left()
+                && page->minimumHeight() >= used.bottom() + used.top());
         for (QWidget *widget : page->findChildren<QWidget *>()) {
             const QRect place = widget->geometry();
             const QSize need = widget->sizeHint().expandedTo(widget->minimumSizeHint());
