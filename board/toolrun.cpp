@@ -19,6 +19,9 @@ constexpr int kStopGraceMs = 2000;
 // How long the terminal may stay open after the tool ended, held by a child
 // of the tool's, before the run counts as finished anyway.
 constexpr int kLastOutputMs = 2000;
+// How many times one turn of the event loop reads the terminal empty at
+// most, each time up to a pipe's worth.
+constexpr int kDrainsPerTurn = 4;
 
 } // namespace
 
@@ -126,24 +129,35 @@ bool ToolRun::openTerminal(int &slave)
 
 void ToolRun::readTerminal()
 {
-    // A terminal hands over at most a few KiB a read. What is there is read
-    // in a loop, up to what a pipe would hold, and delivered in one piece:
-    // each piece costs the pane an edit and a turn of the event loop.
+    // A terminal hands over at most a few KiB a read and holds about 64 KiB.
+    // What is there is read in a loop and delivered in one piece. A tool that
+    // floods it has written more while the piece was handled, which is read
+    // too, a few times a turn: the tool is held back less by a pane still
+    // laying out earlier output, and what the pane cannot take at once waits
+    // in its bounded queue.
     char bytes[65536];
-    size_t total = 0;
-    ssize_t count = 0;
-    while (total < sizeof bytes
-           && (count = ::read(terminal, bytes + total, sizeof bytes - total)) > 0)
-        total += size_t(count);
-    const int error = errno;
-    if (total > 0)
-        emit output(StandardOutput, QByteArray(bytes, qsizetype(total)));
-    if (count > 0 || (count < 0 && (error == EAGAIN || error == EINTR)) || terminal < 0)
+    for (int drain = 1;; ++drain) {
+        size_t total = 0;
+        ssize_t count = 0;
+        while (total < sizeof bytes
+               && (count = ::read(terminal, bytes + total, sizeof bytes - total)) > 0)
+            total += size_t(count);
+        const int error = errno;
+        if (total > 0)
+            emit output(StandardOutput, QByteArray(bytes, qsizetype(total)));
+        if (terminal < 0)
+            return;
+        if (count > 0 || (count < 0 && (error == EAGAIN || error == EINTR))) {
+            if (total == 0 || drain == kDrainsPerTurn)
+                return;
+            continue;
+        }
+        // Every writer has closed it: all the tool printed has been read.
+        closeTerminal();
+        if (process.state() == QProcess::NotRunning)
+            finish();
         return;
-    // Every writer has closed it: all the tool printed has been read.
-    closeTerminal();
-    if (process.state() == QProcess::NotRunning)
-        finish();
+    }
 }
 
 void ToolRun::closeTerminal()
