@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr long kPeriodNs = 10 * 1000 * 1000;
+constexpr long kPeriodNs = 10L * 1000 * 1000;
 
 long long nowNs()
 {
