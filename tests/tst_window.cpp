@@ -319,10 +319,10 @@ private slots:
                  runs.replace("FILE", file).replace("WORK", workPath({})));
         QCOMPARE(log.shown, dialogs(shown, file));
         const QString notice = window->statusBar()->currentMessage();
-        const QAction *menu = window->menuBar()->activeAction();
+        const auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         const QString panel = panelState() + (notice.isEmpty() ? "" : "; status bar: " + notice)
             + (window->isVisible() ? "" : "; window closed")
-            + (menu ? "; " + menu->text() + " menu open" : "");
+            + (menu ? "; " + menu->title() + " menu open" : "");
         QTEST(panel, "panel");
         // A field the keys were pressed in keeps its text, not even selected.
         if (focused)
