@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenuBar>
+#include <QShortcut>
 
 #include <algorithm>
 
@@ -15,21 +16,18 @@ MenuKeys::MenuKeys(QMainWindow *window)
     // A focused widget claims a key before shortcuts see it, through the
     // override event sent to it; the application sees that event first.
     qApp->installEventFilter(this);
+    auto *firstMenu = new QShortcut(QKeySequence(Qt::Key_F10), window);
+    connect(firstMenu, &QShortcut::activated, window, [window] {
+        const QList<QAction *> menus = window->menuBar()->actions();
+        if (!menus.isEmpty())
+            window->menuBar()->setActiveAction(menus.first());
+    });
 }
 
 bool MenuKeys::eventFilter(QObject *watched, QEvent *event)
 {
-    const bool ours
-        = watched->isWidgetType() && static_cast<QWidget *>(watched)->window() == window;
-    const auto *key = static_cast<QKeyEvent *>(event);
-    // Taken as the key is pressed, not as a shortcut: Qt 6.11 highlights a
-    // menu made active from a shortcut's handler without opening it.
-    if (ours && event->type() == QEvent::KeyPress && key->key() == Qt::Key_F10
-        && key->modifiers() == Qt::NoModifier && !window->menuBar()->actions().isEmpty()) {
-        window->menuBar()->setActiveAction(window->menuBar()->actions().first());
-        return true;
-    }
-    if (ours && event->type() == QEvent::ShortcutOverride
+    if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType()
+        && static_cast<QWidget *>(watched)->window() == window
         && isActionShortcut(static_cast<QKeyEvent *>(event))) {
         // Not claimed by the widget or any of its parents: the key goes to
         // the action.
