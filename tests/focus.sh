@@ -63,7 +63,9 @@ operation() {
     if [ -z "$4" ]; then
         # A missing tool records nothing. The File menu, opened by a key
         # pressed after the operation's, shows the window has taken them all.
-        xdotool key F10
+        # F10 by its key code: on Debian unstable's Xvfb, xdotool types the
+        # F10 key symbol as Alt+F10.
+        xdotool key 76
         until15 menuShown || { fail "$1: the keys never reached the window"; return; }
         xdotool key Escape Escape
     else
