@@ -1,7 +1,5 @@
 #include "board/outputfeed.h"
 
-#include "board/outputpane.h"
-
 #include <QEvent>
 #include <QLocale>
 #include <QTextBlock>
@@ -109,8 +107,8 @@ void OutputFeed::pump()
     bool editing = false;
     // The turn's paragraphs go in as one text, each after a paragraph
     // separator but a first one in an empty pane, which is what adding them
-    // one by one with appendPlainParagraph() gives: one insertion costs far
-    // less than one a paragraph. An unfinished line's paragraph ends the text,
+    // one by one would give: one insertion costs far less than one a
+    // paragraph. An unfinished line's paragraph ends the text,
     // so that its block is known as appending it alone would know it.
     QString text;
     // What the document will count once the text is in: insertText() takes

@@ -18,7 +18,9 @@ class QTextEdit;
 // prints, so that a tool flooding it never freezes the window. The line a
 // channel is still printing shows at once and is completed in place; each
 // of the two channels has its own. Each paragraph is added as
-// appendPlainParagraph() adds it, but:
+// QTextEdit::append() adds one (none for an empty text in an empty pane),
+// but always as plain text, so that a line of the tool's that looks like
+// markup shows as printed; and:
 // - the pane holds at most `characters` characters in at most `paragraphs`
 //   paragraphs: when more arrive, whole paragraphs go from the start (down
 //   to three quarters of the bound, so that removing them, which moves every

@@ -2,19 +2,6 @@
 
 #include <QAbstractScrollArea>
 #include <QScrollBar>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <QTextEdit>
-
-void appendPlainParagraph(QTextEdit *pane, const QString &text)
-{
-    QTextDocument *document = pane->document();
-    QTextCursor cursor(document);
-    cursor.movePosition(QTextCursor::End);
-    if (!document->isEmpty())
-        cursor.insertBlock();
-    cursor.insertText(text);
-}
 
 EndFollower::EndFollower(QAbstractScrollArea *view)
     : QObject(view)
