@@ -167,8 +167,9 @@ QString panelState()
 }
 
 // Every dialog of Vantrel's as it is shown: file dialogs by caption, filter
-// and the file name they start with, busy dialogs by title, label and
-// whether they can be cancelled, message boxes by title and text.
+// and the file name they start with, busy dialogs by title, label, whether
+// they can be cancelled ("+cancel") and whether they show a bar instead of
+// motion ("+bar"), message boxes by title and text.
 struct DialogLog : QObject
 {
     DialogLog() { qApp->installEventFilter(this); }
@@ -184,7 +185,8 @@ struct DialogLog : QObject
         // clang-format off
         if (dialog)
             shown << dialog->windowTitle() + (files ? " [" + files->nameFilters().join(";;") + ']' : "") + (name.isEmpty() ? "" : " @" + name)
-                    + (box ? " / " + box->text() : "") + (busy ? " / " + busy->labelText() : "") + (busy && busy->findChild<QPushButton *>() ? " +cancel" : "");
+                    + (box ? " / " + box->text() : "") + (busy ? " / " + busy->labelText() : "") + (busy && busy->findChild<QPushButton *>() ? " +cancel" : "")
+                    + (busy && busy->maximum() ? " +bar" : "");
         // clang-format on
         return false;
     }
@@ -642,6 +644,7 @@ private slots:
         // The keyboard's ring, round with Tab and back with Shift+Tab.
         // The output pane grows and shrinks with the window, from 678x264 as drawn.
         QTest::newRow("the pane grown") << "the Output page in front, the window resized to 978x464" << "" << "" << "as started; Output tab in front, its pane 931x351";
+        QTest::newRow("the pane grown while behind Options") << "the window resized to 978x464, the Output page in front" << "" << "" << "as started; Output tab in front, its pane 931x351";
         QTest::newRow("the pane shrunk") << "the Output page in front, the window resized to 658x254" << "" << "" << "as started; Output tab in front, its pane 611x141";
         QTest::newRow("Tab round the Options page") << "tick Override Address, tick Skip header bytes, tick Is Flash?, keyboard on Select File, Tab 12 times, Shift+Tab 12 times" << "" << ""
             << "Is Flash? ticked, usable banks: 1 2 6MB, address usable, skip usable; focus went: Image file, Go, QTabBar, Override Address, Load address, Skip header bytes, "
@@ -836,14 +839,13 @@ private slots:
                 && pane->document()->lastBlock().text().contains(QLatin1String(" retry "));
         });
         watch.start(1);
-        find<QLineEdit>("filenameEdit")->setText(writeFile("flood.rom", QByteArray(1024, 'x')));
-        QTest::mouseClick(find<QPushButton>("doTransfer"), Qt::LeftButton);
+        writeFile("flood.rom", QByteArray(1024, 'x'));
+        act("type flood.rom in Image file, press Go", {});
         watch.stop();
         // It returns as the busy dialog closes, once the tool has ended.
         QVERIFY(turns > 0 && !run->isBusy());
 
-        QTabBar *tabs = find<QTabWidget>("tabWidget")->tabBar();
-        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+        act("the Output page in front", {});
         // The newest output, the tool's last words among it, is all there.
         QTRY_COMPARE(pane->toPlainText().count(QLatin1String("last line of the flood")), 2);
         // The view follows the end.
