@@ -10,8 +10,7 @@
 #include "board/outputfeed.h"
 #include "board/toolrun.h"
 
-#include <QSignalSpy>
-#include <QTest>
+#include <QtTest>
 #include <QtWidgets>
 
 #include <csignal>
@@ -495,8 +494,8 @@ private slots:
     {
         for (const char *scheme : {"http", "https"})
             QDesktopServices::setUrlHandler(scheme, this, "open");
-        QVERIFY(QDir::setCurrent(workPath({})) && QDir().mkpath("folder") && QDir().mkpath("adir"));
-        QVERIFY(!::mkfifo(qPrintable(workPath("pipe")), 0600));
+        QVERIFY(QDir::setCurrent(workPath({})) && QDir().mkpath("folder") && QDir().mkpath("adir")
+                && !::mkfifo("pipe", 0600));
         // The stand-in's files. Data that differs from place to place, so
         // that a dump's order tells.
         QByteArray big(5 << 20, 0);
@@ -758,15 +757,14 @@ private slots:
         // The box starts the other way, so both its setting and clearing are seen.
         find<QGroupBox>("isFlash")->setChecked(!panel.endsWith("flash"));
         DialogLog log;
-        answer({path});
-        press("press Select File");
+        act("press Select File", path);
         const auto text = [](const char *name) { return find<QLineEdit>(name)->text(); };
         QCOMPARE(QStringList({text("filenameEdit"), text("overrideAddress"), text("skipBytesval"),
                               find<QGroupBox>("isFlash")->isChecked() ? "flash" : "ram"})
                      + log.shown,
                  QStringList(path) + panel.split(' ') + dialogs("open"));
         // The address and skip are only proposed: their boxes stay unticked.
-        press("press Go");
+        act("press Go", path);
         QCOMPARE(runs(), (panel.endsWith("flash") ? "jcp -q -f " : "jcp -q ") + path);
     }
 
@@ -906,7 +904,7 @@ private slots:
         }
         if (ends == "SIGTERM")
             ::kill(pid_t(run.findChild<QProcess *>()->processId()), SIGTERM);
-        QVERIFY(finished.size() == 1 || finished.wait(5000));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 5000);
         QTRY_COMPARE(paneText(&pane), atTheEnd);
         QCOMPARE(finished.size(), 1);
     }
