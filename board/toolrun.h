@@ -28,7 +28,6 @@ public:
     explicit ToolRun(QString program, QObject *parent = nullptr);
     ~ToolRun() override;
 
-    QString program() const { return path; }
     // From the start until the last output has been delivered.
     bool isBusy() const { return busy; }
     // True, with a notice, when a run is still going.

@@ -389,12 +389,11 @@ private:
                         step.mid(error ? 34 : 16).toLatin1());
             } else if (kTools.contains(step)) {
                 QFile::remove(toolPath());
-                // Only the tools that print "ended" can be run.
-                const auto run
-                    = kTools[step].contains("ended") ? QFile::ExeOwner : QFile::Permissions();
+                const auto mode = step.endsWith("not executable")
+                    ? QFile::ReadOwner
+                    : QFile::ReadOwner | QFile::ExeOwner;
                 QVERIFY(kTools[step].isEmpty()
-                        || QFile::setPermissions(writeFile(toolPath(), kTools[step]),
-                                                 QFile::ReadOwner | run));
+                        || QFile::setPermissions(writeFile(toolPath(), kTools[step]), mode));
             } else if (step.startsWith("focus ")) {
                 focused = qobject_cast<QLineEdit *>(labelled(window.get(), step.mid(6)));
                 focused->setText(QStringLiteral("0x802000"));
